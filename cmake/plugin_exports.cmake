@@ -1,0 +1,18 @@
+# Writes the Win32 module definition of kronilog.dll from frame/exports.inc: every export by
+# ordinal only (NONAME), stdcall routines with their decorated names.
+function(kronilog_write_def output)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/frame/exports.inc lines REGEX "^PLUGIN_EXPORT\\(")
+  set(text "LIBRARY kronilog.dll\nEXPORTS\n")
+  foreach(line ${lines})
+    string(REGEX MATCH "^PLUGIN_EXPORT\\(([0-9]+), *([A-Za-z_0-9]+), *([A-Z0-9]+)\\)" _ "${line}")
+    set(ordinal ${CMAKE_MATCH_1})
+    set(name ${CMAKE_MATCH_2})
+    set(bytes ${CMAKE_MATCH_3})
+    if(bytes STREQUAL "CDECL")
+      string(APPEND text "  ${name} @${ordinal} NONAME\n")
+    else()
+      string(APPEND text "  ${name}@${bytes} @${ordinal} NONAME\n")
+    endif()
+  endforeach()
+  file(WRITE ${output} "${text}")
+endfunction()

@@ -1,0 +1,29 @@
+// Binding of the host services: every slot filled at load, in slot order, from the host
+// module WARNIK; a missing entry reported in a message box, with a do-nothing fallback where
+// the user ignores it and one can be chosen.
+#pragma once
+
+// An entry key is an ordinal (below 65536, as MAKEINTRESOURCEA gives it) or an entry name.
+typedef const char* HostEntryKey;
+
+// Probes all 53 services in slot order; 0 when every slot holds a routine, -1 at the first
+// empty one (the probes after it do not run).
+int BindAllHostServices();
+
+// Fills one slot (by its index in slot order, 0-based) from the host module.
+void ResolveHostEntry(HostEntryKey key, int slotIndex);
+
+// Resolves the slot again, always; 0 when it then holds a routine, -1 when it is empty.
+int ProbeHostService(int slotIndex);
+
+// The missing-entry box. Returns 1 when a fallback is to be put in the slot, 0 when not.
+int ReportMissingHostEntry(HostEntryKey key, const char* modulePath);
+
+// The fallback number (0 to 14) a key's argument size gives, or -1 for none.
+int ChooseFallback(HostEntryKey key);
+
+extern int ignoreMissingEntries;
+
+// Every slot back to unresolved and the Ignore answer forgotten (used by in-process tests
+// that bind more than once).
+void ResetHostBinding();

@@ -1,0 +1,58 @@
+// Types and calling conventions shared by the plug-in and the host emulator: everything the
+// host service signatures in host_services.inc refer to, and the records both sides read.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+
+#if defined(_WIN32)
+#define HOSTAPI __stdcall    // the service removes its own arguments
+#define HOSTAPI_CC __cdecl   // the caller removes them
+#define PLUGINAPI __stdcall  // entries 30001 and 30008
+#else
+#define HOSTAPI
+#define HOSTAPI_CC
+#define PLUGINAPI
+#endif
+
+// A host file handle; only the host knows what it points to.
+struct HostFile;
+
+// Code-page identifiers of the host's conversion services.
+enum : int { kCodePageMazovia = 1, kCodePageWindows = 3, kCodePageUtf8 = 6 };
+
+// Message styles of HostShowMessage and its kin.
+enum : int { kStyleBox = 1, kStyleNotice = 512, kStyleLayoutReport = 0xC001 };
+
+// A menu action: no arguments, a 16-bit result.
+typedef short (*MenuAction)();
+
+// The menu entry record handed to HostAddMenuItem: 20 bytes, little-endian, on Win32.
+struct MenuEntry {
+  std::uint16_t menuCode;
+  std::uint16_t menuCodePad;
+  const char* text;
+  std::uint16_t entryId;
+  std::uint16_t entryIdPad;
+  MenuAction action;
+  std::uint32_t reserved;
+};
+
+// The data record of the report date form: two host date texts with their NULs.
+struct ReportDateRange {
+  char start[9];
+  char end[9];
+};
+static_assert(sizeof(ReportDateRange) == 18, "the date record is 18 bytes");
+
+#if defined(_WIN32)
+static_assert(sizeof(MenuEntry) == 20, "the menu entry record is 20 bytes");
+static_assert(sizeof(void*) == 4, "the plug-in is a 32-bit library");
+#endif
+
+// Host table descriptor: the record size (signed 16-bit) at byte 6 and the pointer to the
+// current record buffer at byte 8.
+enum : int { kDescriptorRecordSizeOffset = 6, kDescriptorRecordBufferOffset = 8 };
+
+// The caller's scan state block and key buffer for the host's scan services.
+enum : int { kScanStateSize = 192, kScanKeySize = 256 };

@@ -1,0 +1,13 @@
+// Plug-in-wide state: set at load and at start-up, alive as long as the library.
+#pragma once
+
+#include "platform/win32.h"
+
+extern HINSTANCE ownInstance;
+extern char ownModulePath[300];
+extern HMODULE hostModule;
+extern int (*exportAction)();
+
+// "'Raport Kronilog'" with its terminating zero (18 bytes) into the caller's buffer.
+char* GetPluginDisplayName(char* buffer);
+inline constexpr char kPluginDisplayName[] = "'Raport Kronilog'";

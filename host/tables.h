@@ -1,0 +1,27 @@
+// Host tables: descriptors as HostOpenTable hands them out, and the records behind them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace host {
+
+// The descriptor the plug-in reads: record size (signed 16-bit) at byte 6, pointer to the
+// current record buffer at byte 8. The rest belongs to the host.
+struct TableDescriptor {
+  std::uint8_t reserved[6];
+  std::int16_t recordSize;
+  std::uint8_t* recordBuffer;
+  int tableNumber;
+};
+static_assert(offsetof(TableDescriptor, recordSize) == 6);
+static_assert(offsetof(TableDescriptor, recordBuffer) == 8);
+
+// The descriptor of a table number, or null when the host has no such table
+// (--no-table). Record sizes follow --table-size, otherwise the built-in sizes.
+TableDescriptor* FindTable(int tableNumber);
+
+// The records loaded into a table (tables 44 and 45), each of the table's record size.
+std::vector<std::vector<std::uint8_t>>& TableRecords(int tableNumber);
+
+}  // namespace host

@@ -1,0 +1,11 @@
+// The Base64 attachment part of the report message.
+#pragma once
+
+#include "frame/host_types.h"
+
+// 0 when the part was written, 1 when not (then nothing was written).
+int AddAttachment(HostFile* file, const char* reportPath);
+// 0 when done, 1 when the source, the memory or the destination could not be had.
+int EncodeFileBase64(const char* sourcePath, const char* destinationPath);
+// Stem and extension (256-byte buffers) of the last backslash-separated component of path.
+void SplitFileName(const char* path, char* stem, char* extension);
