@@ -31,6 +31,9 @@ HMODULE PlatformRegisterModule(const char* name, const ModuleExport* exports, st
                                const char* fileName);
 void PlatformUnregisterModule(HMODULE module);
 
+// Why the last LoadLibraryA failed, in words (GetLastError gives the Windows code).
+const char* PlatformLastLoadError();
+
 // MessageBoxA and Sleep hand over to the program that hosts the platform: the host emulator
 // answers boxes from a script or the terminal and decides how long a wait really takes.
 typedef int (*MessageBoxHandler)(HWND owner, const char* text, const char* caption, UINT type);
