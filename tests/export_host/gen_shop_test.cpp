@@ -1,0 +1,71 @@
+// The shop generator: deterministic for a seed, and what it writes is a shop the host reads.
+#include "host/shop_data.h"
+#include "support.h"
+#include "tools/commands.h"
+
+namespace {
+
+class GenShop : public HostTest {};
+
+TEST_F(GenShop, TheSameSeedGivesTheSameShop) {
+  ::testing::internal::CaptureStdout();
+  ASSERT_EQ(RunGenShop(folder_ / "a", 2000, 42u), 0);
+  ASSERT_EQ(RunGenShop(folder_ / "b", 2000, 42u), 0);
+  ASSERT_EQ(RunGenShop(folder_ / "c", 2000, 43u), 0);
+  std::string said = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(said.find("wrote 2000 receipts"), std::string::npos) << said;
+  EXPECT_NE(said.find("seed 42"), std::string::npos) << said;
+  for (const char* file : {"receipts.csv", "lines.csv"}) {
+    std::string a = ReadAll(folder_ / "a" / file);
+    EXPECT_FALSE(a.empty());
+    EXPECT_EQ(a, ReadAll(folder_ / "b" / file)) << file;
+    EXPECT_NE(a, ReadAll(folder_ / "c" / file)) << file;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "a" / "receipts.csv.part"));
+}
+
+TEST_F(GenShop, WritesARealisticShopThatLoads) {
+  options_.today = "10.05.26";
+  Reset();
+  ::testing::internal::CaptureStdout();
+  ASSERT_EQ(RunGenShop(folder_, 5000, 7u), 0);
+  std::string said = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(said.find("11.04.26 to 10.05.26"), std::string::npos) << said;
+
+  host::ShopTables tables;
+  std::array<bool, 10> all;
+  all.fill(true);
+  auto error = host::ReadShop(folder_, all, 1268, 515, tables);
+  ASSERT_FALSE(error) << error->Text();
+  EXPECT_EQ(tables.receiptsInFile, 5000u);
+  EXPECT_GT(tables.linesInFile, 4u * 5000);
+  EXPECT_LT(tables.linesInFile, 6u * 5000);
+
+  std::string receipts = ReadAll(folder_ / "receipts.csv");
+  auto count = [&](const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = receipts.find(what); at != std::string::npos; at = receipts.find(what, at + 1)) ++n;
+    return n;
+  };
+  std::size_t cards = count("Karta: 77") + count("Karta:77");
+  EXPECT_GT(cards, 5000u * 25 / 100);
+  EXPECT_LT(cards, 5000u * 40 / 100);
+  EXPECT_GT(count("karta: 77"), 0u);
+  EXPECT_GT(count(",10.05.26,"), 0u);
+  for (int reg = 1; reg <= 5; ++reg) EXPECT_GT(count("\n" + std::to_string(reg) + ","), 100u);
+  // Only the selected registers make it into the tables.
+  std::array<bool, 10> first{};
+  first[0] = true;
+  ASSERT_FALSE(host::ReadShop(folder_, first, 1268, 515, tables));
+  EXPECT_LT(tables.receipts.size(), 5000u / 2);
+  EXPECT_GT(tables.receipts.size(), 5000u / 5);
+}
+
+TEST_F(GenShop, RefusesANegativeCount) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_NE(RunGenShop(folder_ / "x", -1, 1u), 0);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("--receipts"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "x"));
+}
+
+}  // namespace
