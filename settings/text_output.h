@@ -6,11 +6,12 @@
 #include "frame/host_types.h"
 
 // Formats into a caller's buffer of the given size; a text too long is cut, never written
-// past the buffer. Returns the number of characters stored, without the NUL.
+// past the buffer. Returns the number of characters stored, without the NUL; -1 when the
+// format cannot be formatted (the buffer then holds the empty text).
 int FormatText(char* buffer, std::size_t size, const char* format, ...);
 
 // Formats one piece, converts it from Mazovia to UTF-8 through the host and appends it to the
-// file.
+// file. A piece is at most 205824 bytes before conversion; a longer one is cut to that.
 void _fprintfUTF(HostFile* file, const char* format, ...);
 
 // A notice formatted by the host from format and values.
