@@ -1,0 +1,127 @@
+// The attachment part of the report message: the report file, Base64-encoded by the host,
+// parked in a temporary file and copied into the message in lines of 72 characters.
+#include "mail/attachment.h"
+
+#include <climits>
+#include <cstring>
+
+#include "frame/host_api.h"
+#include "settings/text_output.h"
+
+namespace {
+
+constexpr int kNameBufferSize = 256;
+// One piece read back from the temporary file: 72 characters and the NUL.
+constexpr int kLineBufferSize = 73;
+
+}  // namespace
+
+int EncodeFileBase64(const char* sourcePath, const char* destinationPath) {
+  HostFile* source = HostOpenFile(sourcePath, "rb", 64, 0, -1);
+  if (source == nullptr) return 1;
+
+  HostSeekFile(source, 0, 2);
+  const int length = HostTellFile(source);
+  HostSeekFile(source, 0, 0);
+  // A length the host cannot tell, or one that leaves no room for the NUL, is a source we
+  // cannot read whole.
+  if (length < 0 || length == INT_MAX) {
+    HostCloseFile(source);
+    return 1;
+  }
+
+  char* content = static_cast<char*>(HostAlloc(length + 1));
+  if (content == nullptr) {
+    HostCloseFile(source);
+    return 1;
+  }
+
+  HostFile* destination = HostOpenFile(destinationPath, "wt", 64, 0, -1);
+  if (destination == nullptr) {
+    HostCloseFile(source);
+    HostFree(content);
+    return 1;
+  }
+
+  std::memset(content, 0, static_cast<std::size_t>(length) + 1);
+  int bytesRead = HostReadFile(content, 1, length, source);
+  if (bytesRead < 0) bytesRead = 0;
+  if (bytesRead > length) bytesRead = length;
+
+  // Only the bytes actually read are encoded: a short read passes on what it got.
+  char* encoded = HostBase64Encode(content, bytesRead);
+  if (encoded != nullptr) {
+    const std::size_t encodedLength = std::strlen(encoded);
+    if (encodedLength > 0) HostWriteFile(encoded, 1, static_cast<int>(encodedLength), destination);
+  }
+
+  HostCloseFile(source);
+  HostCloseFile(destination);
+  HostFree(content);
+  if (encoded != nullptr) HostFree(encoded);
+  return 0;
+}
+
+void SplitFileName(const char* path, char* stem, char* extension) {
+  stem[0] = '\0';
+  extension[0] = '\0';
+
+  char work[kNameBufferSize];
+  std::memset(work, 0, sizeof work);
+  HostCopyText(work, path, kNameBufferSize - 1);
+  work[kNameBufferSize - 1] = '\0';
+
+  // A drive letter and its colon are dropped. The rest is taken from the bounded copy, so a
+  // path longer than the buffers is cut instead of overrunning them.
+  const char* text = work;
+  if (work[0] != '\0' && work[1] == ':') text = work + 2;
+
+  if (text[0] == '\\' && text[1] == '\0') return;
+
+  const char* name = std::strrchr(text, '\\');
+  name = name != nullptr ? name + 1 : text;
+
+  const char* dot = std::strrchr(name, '.');
+  if (dot == nullptr) {
+    std::memcpy(stem, name, std::strlen(name) + 1);
+    return;
+  }
+  const std::size_t stemLength = static_cast<std::size_t>(dot - name);
+  std::memcpy(stem, name, stemLength);
+  stem[stemLength] = '\0';
+  std::memcpy(extension, dot + 1, std::strlen(dot + 1) + 1);
+}
+
+int AddAttachment(HostFile* file, const char* reportPath) {
+  // The instance number keeps the temporary files of several host instances apart.
+  char temporaryName[40];
+  const int* instance = HostInstanceNumber();
+  FormatText(temporaryName, sizeof temporaryName, "tempatach%d.txt",
+             instance != nullptr ? *instance : 0);
+
+  if (EncodeFileBase64(reportPath, temporaryName) != 0) return 1;
+
+  char stem[kNameBufferSize];
+  char extension[kNameBufferSize];
+  SplitFileName(reportPath, stem, extension);
+
+  HostFile* encoded = HostOpenFilePlain(temporaryName, "rt");
+  if (encoded == nullptr) return 1;
+
+  HostConvertText(stem, stem, kCodePageWindows, kCodePageMazovia);
+  HostConvertText(extension, extension, kCodePageWindows, kCodePageMazovia);
+
+  _fprintfUTF(file,
+              "Content-Type: application/xml;\n name=\"%s.%s\"\n"
+              "Content-Transfer-Encoding: base64\n"
+              "Content-Disposition: attachment;\n filename=\"%s.%s\"\n\n",
+              stem, extension, stem, extension);
+
+  char line[kLineBufferSize];
+  while (HostReadLine(line, kLineBufferSize, encoded) != nullptr) {
+    HostFilePrintf(file, "%s\n", line);
+  }
+
+  HostCloseFile(encoded);
+  return 0;
+}

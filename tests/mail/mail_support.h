@@ -1,0 +1,81 @@
+// What the mail tests share: a private working folder, the plug-in bound in this process to
+// the emulator, the loopback SMTP server, and Python's MIME parser.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "host/host.h"
+
+namespace mailtest {
+
+std::string ReadBytes(const std::filesystem::path& file);
+void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
+std::vector<std::string> Lines(const std::string& text);  // split at LF, no LF kept
+
+// The journal events of one kind since the session began.
+std::vector<nlohmann::json> Events(const std::string& kind);
+
+// Runs a program with arguments, standard output captured; nullopt when it could not run or
+// did not exit with 0 within the time limit.
+std::optional<std::string> Run(const std::vector<std::string>& argv, int timeoutSeconds = 30);
+
+// The message file read by Python's email package (tests/mail/read_message.py); attachments
+// are written into folder.
+nlohmann::json ParseMessage(const std::filesystem::path& message,
+                            const std::filesystem::path& folder);
+
+// Every test runs in a fresh folder of its own, with a fresh host session, and the plug-in's
+// code in this process bound to module WARNIK as at load.
+class MailTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts a new host session with these options (quiet terminal, instant sleeps) and binds
+  // the plug-in's slots again.
+  void StartSession(host::Options options = {});
+
+  std::filesystem::path folder_;
+  std::filesystem::path previous_;
+};
+
+// The SMTP server of tests/mail/smtp_server.py on a free loopback port, with one account.
+class SmtpServer {
+ public:
+  struct Config {
+    std::string user = "sklep@mail.test";
+    std::string password = "tajne-has\xc5\x82o";  // "tajne-hasło" in UTF-8
+    bool tls = false;                              // offer STARTTLS (certificate made here)
+    bool plainLogin = false;                       // with tls: also accept logins before it
+  };
+  explicit SmtpServer(const std::filesystem::path& folder, Config config);
+  ~SmtpServer();
+  SmtpServer(const SmtpServer&) = delete;
+  SmtpServer& operator=(const SmtpServer&) = delete;
+
+  bool running() const { return pid_ > 0 && port_ > 0; }
+  int port() const { return port_; }
+  const std::filesystem::path& spool() const { return spool_; }
+  const std::filesystem::path& certificate() const { return certificate_; }
+  // The received messages and their envelopes, in order of arrival.
+  std::vector<std::filesystem::path> Messages() const;
+  nlohmann::json Envelope(const std::filesystem::path& message) const;
+  // Stops the server within a bounded time; true when it ended by itself.
+  bool Stop();
+
+ private:
+  std::filesystem::path spool_;
+  std::filesystem::path certificate_;
+  int pid_ = -1;
+  int input_ = -1;  // the server's standard input: closing it stops the server
+  int port_ = 0;
+};
+
+}  // namespace mailtest

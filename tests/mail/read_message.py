@@ -1,0 +1,54 @@
+#!/usr/bin/python3
+"""Reads a message file with Python's own MIME parser and tells the tests what it found.
+
+usage: read_message.py MESSAGE.eml OUTPUT_FOLDER
+
+Prints one JSON object: the header fields the tests look at, the parser's defects, and one
+entry per leaf part (content type, charset, file name, the decoded text of text parts). The
+decoded bytes of each attachment are written to OUTPUT_FOLDER/part<N>.bin.
+"""
+
+import email
+import email.policy
+import json
+import os
+import sys
+
+
+def main():
+    path, folder = sys.argv[1], sys.argv[2]
+    with open(path, "rb") as source:
+        message = email.message_from_binary_file(source, policy=email.policy.default)
+    result = {
+        "multipart": message.is_multipart(),
+        "content_type": message.get_content_type(),
+        "boundary": message.get_boundary(),
+        "subjects": [str(s) for s in message.get_all("Subject", [])],
+        "to": str(message.get("To", "")),
+        "from": str(message.get("From", "")),
+        "defects": [type(d).__name__ for d in message.defects],
+        "parts": [],
+    }
+    for number, part in enumerate(p for p in message.walk() if not p.is_multipart()):
+        entry = {
+            "content_type": part.get_content_type(),
+            "charset": part.get_content_charset(),
+            "encoding": part.get("Content-Transfer-Encoding", ""),
+            "filename": part.get_filename(),
+            "disposition": part.get_content_disposition(),
+            "defects": [type(d).__name__ for d in part.defects],
+        }
+        if part.get_content_maintype() == "text" and part.get_filename() is None:
+            entry["text"] = part.get_content()
+        else:
+            data = part.get_payload(decode=True) or b""
+            out = os.path.join(folder, "part%d.bin" % number)
+            with open(out, "wb") as sink:
+                sink.write(data)
+            entry["file"] = out
+        result["parts"].append(entry)
+    json.dump(result, sys.stdout)
+
+
+if __name__ == "__main__":
+    main()
