@@ -1,0 +1,159 @@
+// The texts the report file writer makes: date-time texts, the file timestamp, card numbers
+// taken from remarks and record texts escaped for XML; and the form template's bytes.
+#include <cstring>
+#include <string>
+
+#include <cstddef>
+
+#include "export/report_date_form.h"
+#include "export/report_file.h"
+#include "export/report_text.h"
+#include "frame/host_types.h"
+#include "tests/export/support.h"
+
+namespace {
+
+using export_test::InProcessHost;
+
+class ExportTexts : public InProcessHost {};
+
+std::string Iso(const char* date, const char* time) {
+  char out[24];
+  std::memset(out, 'x', sizeof out);
+  return IsoDateTimeText(out, date, time);
+}
+
+TEST_F(ExportTexts, IsoDateTimeTextKeepsTheMinuteAndMovesMidnightToTheEndOfTheDay) {
+  EXPECT_EQ(Iso("10.03.26", "00:01"), "2026-03-10T00:01:00.000");
+  EXPECT_EQ(Iso("10.03.26", "23:59"), "2026-03-10T23:59:00.000");
+  EXPECT_EQ(Iso("10.03.26", "00:00"), "2026-03-10T24:00:00.000");
+  EXPECT_EQ(Iso("10-03-26", " 0:00:00"), "2026-03-10T24:00:00.000");  // a sale time of 0
+  EXPECT_EQ(Iso("10-03-26", " 9:05:00"), "2026-03-10T09:05:00.000");  // a sale time of 545
+  EXPECT_EQ(Iso("29.02.28", "09:05"), "2028-02-29T09:05:00.000");
+  EXPECT_EQ(Iso("31.12.99", "12:34:56"), "2099-12-31T12:34:00.000");  // seconds always 00.000
+}
+
+TEST_F(ExportTexts, IsoDateTimeTextLeavesTextsItCannotReadEmpty) {
+  EXPECT_EQ(Iso("", "00:01"), "");
+  EXPECT_EQ(Iso("abc", "00:01"), "");
+  EXPECT_EQ(Iso("32.01.26", "00:01"), "");
+  EXPECT_EQ(Iso("10.03.26", ""), "");
+  EXPECT_EQ(Iso("10.03.26", "24:00"), "");
+  EXPECT_EQ(Iso("10.03.26", "-1:-5:00"), "");
+  EXPECT_EQ(Iso("10.03.26", "12:60"), "");
+}
+
+TEST_F(ExportTexts, FileTimestampTextHasFourteenDigitsAndHour24JustAfterMidnight) {
+  char out[15];
+  EXPECT_STREQ(FileTimestampText(out), "20260315102030");
+  options.now = "00:00:30";
+  Rebind();
+  EXPECT_STREQ(FileTimestampText(out), "20260315240030");
+  options.today = "01.01.27";
+  options.now = "23:59:59";
+  Rebind();
+  EXPECT_STREQ(FileTimestampText(out), "20270101235959");
+}
+
+std::string Card(const char* remark) {
+  char card[kCardNumberSize];
+  std::memset(card, 'x', sizeof card);
+  return CardNumberFromRemark(remark, card) ? std::string(card) : std::string("<none>");
+}
+
+TEST_F(ExportTexts, CardNumberIsTheTrimmedTextAfterKartaUpToItsFirstBlank) {
+  EXPECT_EQ(Card("Karta: 7712345 Jan Kowalski"), "7712345");
+  EXPECT_EQ(Card("Karta:7700001"), "7700001");
+  EXPECT_EQ(Card("Paragon; Karta:   7722222  "), "7722222");
+  EXPECT_EQ(Card("Karta: 77 12"), "77");
+  EXPECT_EQ(Card("karta: 7712345"), "<none>");            // the K is upper case
+  EXPECT_EQ(Card("KARTA: 7712345"), "<none>");
+  EXPECT_EQ(Card("Karta: 8812345"), "<none>");            // not a loyalty card
+  EXPECT_EQ(Card("Karta: 12 Karta: 7719191"), "<none>");  // the first "Karta:" counts
+  EXPECT_EQ(Card("Karta:"), "<none>");
+  EXPECT_EQ(Card(""), "<none>");
+}
+
+TEST_F(ExportTexts, CardTextLongerThanTheFieldIsCutToItsTwentyNineBytes) {
+  // 29 bytes after "Karta:": the blank and 28 digits; the rest never reaches the field.
+  EXPECT_EQ(Card("Karta: 771234567890123456789012345678901234567890"), "7712345678901234567890123456");
+  EXPECT_EQ(Card("Karta:77123456789012345678901234567890"), "77123456789012345678901234567");
+  // Blanks first eat into the 29 bytes.
+  EXPECT_EQ(Card((std::string("Karta:") + std::string(29, ' ') + "7712345").c_str()), "<none>");
+}
+
+std::string Escaped(const std::string& text, std::size_t size) {
+  std::string out(size + 8, 'x');
+  EscapeXmlText(text.c_str(), out.data(), size);
+  EXPECT_LT(std::strlen(out.c_str()), size);
+  return out.c_str();
+}
+
+TEST_F(ExportTexts, RecordTextsAreEscapedForXmlAndNeverOverrunTheirBuffer) {
+  EXPECT_EQ(Escaped("F<&>\"1\"", 100), "F&lt;&amp;&gt;\"1\"");
+  EXPECT_EQ(Escaped("a\x01" "b\tc\x1F", 100), "a b\tc ");
+  EXPECT_EQ(Escaped("\x9C\xA2" "d\xA6", 100), "\x9C\xA2" "d\xA6");  // Mazovia letters stay
+  EXPECT_EQ(Escaped("ab&cd", 5), "ab");    // no room for "&amp;": cut before it
+  EXPECT_EQ(Escaped("ab&cd", 8), "ab&amp;");
+  EXPECT_EQ(Escaped("", 1), "");
+  std::string worst(200, '&');
+  std::string out = Escaped(worst, 5 * 200 + 1);
+  EXPECT_EQ(out.size(), 1000u);
+  EXPECT_EQ(out.substr(995), "&amp;");
+}
+
+TEST(ExportForm, TemplateHasTheHostsBytes) {
+  const auto& form = ReportDateForm;
+  static_assert(sizeof form == 306);
+  auto u16 = [&](int at) { return form[at] | (form[at + 1] << 8); };
+  auto u32 = [&](int at) { return u16(at) | (u16(at + 2) << 16); };
+  auto text = [&](int at) { return std::string(reinterpret_cast<const char*>(form.data() + at)); };
+  EXPECT_EQ(u32(0), 302);
+  EXPECT_EQ(u16(4), 298);
+  EXPECT_EQ(u16(6), 7);
+  // The frame: kind, identifier 1001 (also the form number), 49 x 11, its title.
+  EXPECT_EQ(u16(kFormFrameOffset), 0xFFFF);
+  EXPECT_EQ(u16(kFormFrameOffset + 2), 1001);
+  EXPECT_EQ(u16(kFormFrameOffset + 12), 49);
+  EXPECT_EQ(u16(kFormFrameOffset + 14), 11);
+  EXPECT_EQ(text(kFormFrameOffset + 20), "Data raportu");
+  EXPECT_EQ(text(41 + 20), "Wykonaj raport kart lojalno\x9E" "ciowych za dni:");
+  // The two input fields: prefix, header, property block, empty text.
+  const unsigned char properties[18] = {0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 8, 2, 0, 0, 8, 0, 1, 0};
+  struct Field { int prefix, header, id, column; };
+  for (Field f : {Field{kFormStartFieldPrefixOffset, kFormStartFieldOffset, 0x4104, 9},
+                  Field{kFormEndFieldPrefixOffset, kFormEndFieldOffset, 0x4106, 27}}) {
+    SCOPED_TRACE(f.id);
+    EXPECT_EQ(u16(f.prefix), 5);
+    EXPECT_EQ(u16(f.prefix + 2), 38);
+    EXPECT_EQ(u16(f.header), 5);
+    EXPECT_EQ(u16(f.header + 2), f.id);
+    EXPECT_EQ(u16(f.header + 4), 0x0400);
+    EXPECT_EQ(u16(f.header + 8), f.column);
+    EXPECT_EQ(u16(f.header + 10), 4);
+    EXPECT_EQ(u16(f.header + 12), 12);
+    EXPECT_EQ(u32(f.header + 16), 0);
+    EXPECT_EQ(std::memcmp(form.data() + f.header + 20, properties, 18), 0);
+    EXPECT_EQ(form[f.header + 38], 0);
+  }
+  EXPECT_EQ(text(kFormStartFieldPrefixOffset - 4), "Od:");
+  EXPECT_EQ(text(kFormStartFieldOffset + 39 + 20), "Do:");
+  // The buttons: identifier, key, caption with the host's markup.
+  EXPECT_EQ(u16(kFormRunButtonOffset), 0);
+  EXPECT_EQ(u16(kFormRunButtonOffset + 2), 0x5001);
+  EXPECT_EQ(u16(kFormRunButtonOffset + 6), 0x5500);
+  EXPECT_EQ(text(kFormRunButtonOffset + 20), "\x05" "F12\x01 Wykonaj");
+  EXPECT_EQ(u16(kFormCancelButtonOffset + 2), 0x5002);
+  EXPECT_EQ(u16(kFormCancelButtonOffset + 6), 0x001B);
+  EXPECT_EQ(u16(kFormCancelButtonOffset + 8), 26);
+  EXPECT_EQ(text(kFormCancelButtonOffset + 20), "\x05" "ESC\x01 Anuluj");
+  EXPECT_EQ(kFormCancelButtonOffset + 20 + 13, 306);
+}
+
+TEST(ExportForm, DateRecordHoldsTwoDateTextsAtZeroAndNine) {
+  static_assert(sizeof(ReportDateRange) == 18);
+  static_assert(offsetof(ReportDateRange, start) == 0);
+  static_assert(offsetof(ReportDateRange, end) == 9);
+}
+
+}  // namespace
