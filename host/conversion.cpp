@@ -1,9 +1,73 @@
-// PLACEHOLDER: replaced by the issue that builds these services.
+// Text conversion services between the host's code pages (1 Mazovia, 3 Windows, 6 UTF-8).
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "host/codepages.h"
 #include "host/services.h"
 
 namespace host {
+namespace {
 
-int HOSTAPI HostConvertText(const char* , char* , int , int ) { return {}; }
-int HOSTAPI HostConvertTextSized(char* , int , const char* , int , int , int ) { return {}; }
+bool KnownCodePage(int codePage) { return codePage == 1 || codePage == 3 || codePage == 6; }
+
+// How many bytes of a converted text fit into `room` bytes without cutting a character: a
+// single-byte target can be cut anywhere, a UTF-8 target only before a lead byte.
+std::size_t FittingPrefix(const std::string& text, std::size_t room, int toCodePage) {
+  if (text.size() <= room) return text.size();
+  std::size_t cut = room;
+  if (toCodePage == 6) {
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  }
+  return cut;
+}
+
+}  // namespace
+
+// Converts the zero-terminated source into destination, which may be the same buffer. The
+// destination is the caller's to size: the converted text and its NUL are written whole. A
+// single-byte target never needs more room than the source; a UTF-8 target needs up to three
+// bytes per source character from Mazovia or the Windows code page (box drawing and symbols;
+// Polish letters take two). The source is read completely before anything is written, so an
+// in-place conversion to a longer text is safe as long as the buffer is large enough.
+// Returns the length of the converted text without its NUL; -1 for a null pointer or an
+// unknown code page, in which case the text is copied unchanged (when both pointers are set).
+int HOSTAPI HostConvertText(const char* source, char* destination, int fromCodePage,
+                            int toCodePage) {
+  if (source == nullptr || destination == nullptr) return -1;
+  std::string converted = ConvertCodePage(source, fromCodePage, toCodePage);
+  std::memmove(destination, converted.data(), converted.size());
+  destination[converted.size()] = '\0';
+  if (!KnownCodePage(fromCodePage) || !KnownCodePage(toCodePage)) return -1;
+  return static_cast<int>(converted.size());
+}
+
+// Converts sourceLength bytes of source (-1: up to its NUL; a NUL earlier ends it too) and
+// writes the result with its NUL into destination, never more than capacity bytes in all. A
+// text that does not fit is cut at a character boundary: a UTF-8 sequence is never split.
+// Returns the number of bytes written without the NUL, or -1 when nothing could be written
+// (null pointers, capacity below 1).
+int HOSTAPI HostConvertTextSized(char* destination, int capacity, const char* source,
+                                 int sourceLength, int fromCodePage, int toCodePage) {
+  if (destination == nullptr || capacity < 1) return -1;
+  if (source == nullptr) {
+    destination[0] = '\0';
+    return -1;
+  }
+  std::size_t length = 0;
+  if (sourceLength < 0) {
+    length = std::strlen(source);
+  } else {
+    length = static_cast<std::size_t>(sourceLength);
+    if (const void* nul = std::memchr(source, '\0', length)) {
+      length = static_cast<std::size_t>(static_cast<const char*>(nul) - source);
+    }
+  }
+  std::string converted = ConvertCodePage(std::string_view(source, length), fromCodePage, toCodePage);
+  std::size_t n = FittingPrefix(converted, static_cast<std::size_t>(capacity) - 1, toCodePage);
+  std::memmove(destination, converted.data(), n);
+  destination[n] = '\0';
+  return static_cast<int>(n);
+}
 
 }  // namespace host

@@ -1,12 +1,88 @@
-// PLACEHOLDER: replaced by the issue that builds these services.
+// Program information: the host's build date, and the services the plug-in binds without
+// calling them. None of these journal anything.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "host/host.h"
+#include "host/messages.h"
 #include "host/services.h"
 
 namespace host {
+namespace {
 
-unsigned int HOSTAPI HostBuildDate(const char* ) { return {}; }
-int HOSTAPI HostUnused38417() { return {}; }
-int HOSTAPI HostUnused52224(int , int , int , int , int , int ) { return {}; }
-int HOSTAPI HostUnused52466() { return {}; }
-int HOSTAPI HostBufferToText(char* , const void* , int ) { return {}; }
+constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+bool LeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && LeapYear(year) ? 29 : days[month - 1];
+}
+
+bool ValidDate(int year, int month, int day) {
+  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+         day <= DaysInMonth(year, month);
+}
+
+// "Mmm dd yyyy" (the compiler's build-date form: the day may be padded with a blank) as
+// yyyymmdd; 0 for anything else.
+unsigned ParseBuildDate(const char* text) {
+  char month[4] = {};
+  int day = 0;
+  int year = 0;
+  int consumed = 0;
+  if (std::sscanf(text, "%3[A-Za-z] %2d %4d%n", month, &day, &year, &consumed) != 3) return 0;
+  if (text[consumed] != '\0' || std::strlen(month) != 3) return 0;
+  for (int m = 0; m < 12; ++m) {
+    if (std::strcmp(month, kMonths[m]) == 0) {
+      return ValidDate(year, m + 1, day) && year >= 1000
+                 ? static_cast<unsigned>(year * 10000 + (m + 1) * 100 + day)
+                 : 0;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+// The build date of a text as a number that compares as the dates do (yyyymmdd); a null text
+// gives the host's own build date (--build-date). Text that is no such date gives 0.
+unsigned int HOSTAPI HostBuildDate(const char* buildDate) {
+  return ParseBuildDate(buildDate != nullptr ? buildDate : options().buildDate.c_str());
+}
+
+// 38417: the code page of the host's own texts (always 1, Mazovia).
+int HOSTAPI HostUnused38417() { return kCodePageMazovia; }
+
+// 52224: checks a date and time given as year, month, day, hour, minute and second; 1 when
+// it is a real moment, 0 when not.
+int HOSTAPI HostUnused52224(int year, int month, int day, int hour, int minute, int second) {
+  return ValidDate(year, month, day) && hour >= 0 && hour < 24 && minute >= 0 && minute < 60 &&
+                 second >= 0 && second < 60
+             ? 1
+             : 0;
+}
+
+// 52466: how many style-512 notices are open.
+int HOSTAPI HostUnused52466() { return static_cast<int>(OpenNotices().size()); }
+
+// 51617: writes length bytes of buffer as upper-case hexadecimal digits, two per byte, and a
+// NUL into text (which must hold 2 * length + 1 bytes). Returns the digits written, or -1 for
+// null pointers or a negative length (text then holds the empty text when given).
+int HOSTAPI HostBufferToText(char* text, const void* buffer, int length) {
+  if (text == nullptr) return -1;
+  text[0] = '\0';
+  if (buffer == nullptr || length < 0) return -1;
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  for (int i = 0; i < length; ++i) {
+    text[2 * i] = kDigits[bytes[i] >> 4];
+    text[2 * i + 1] = kDigits[bytes[i] & 0x0F];
+  }
+  text[2 * length] = '\0';
+  return 2 * length;
+}
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // Host tables: descriptors as HostOpenTable hands them out, and the records behind them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,10 @@ static_assert(offsetof(TableDescriptor, recordBuffer) == 8);
 // The descriptor of a table number, or null when the host has no such table
 // (--no-table). Record sizes follow --table-size, otherwise the built-in sizes.
 TableDescriptor* FindTable(int tableNumber);
+
+// How many bytes recordBuffer of a table's descriptor holds: the built-in record size of the
+// table, or more when --table-size claims a larger one (0 when the host has no such table).
+std::size_t RecordBufferSize(int tableNumber);
 
 // The records loaded into a table (tables 44 and 45), each of the table's record size.
 std::vector<std::vector<std::uint8_t>>& TableRecords(int tableNumber);
