@@ -127,6 +127,27 @@ TEST_F(SettingsReaders, AnUnparsableNumberOrALongTextIsHandledWithinTheField) {
   EXPECT_EQ(written.back(), "ustawieniaEmail/uwierzytelnienie=17");
 }
 
+// The sample settings file of the bundled example shop reads as written, with nothing added.
+TEST_F(SettingsReaders, TheSampleFileReadsWithoutChanges) {
+  const std::string sample = ReadAll(std::filesystem::path(KRONILOG_SOURCE_DIR) / "examples/Kronilog.ini");
+  ASSERT_FALSE(sample.empty());
+  WriteAll("Kronilog.ini", sample);
+  ReportSettings report;
+  MailSettings mail;
+  short flags[kCashRegisterCount];
+  ReadReportSettings(&report);
+  ReadMailSettings(&mail);
+  ReadCashRegisterFlags(flags);
+  EXPECT_EQ(report.partnerId, 1234);
+  EXPECT_STREQ(report.shopName, "Delikatesy Z\x92oty K\x92os, \x9C\xA2" "d\xA6");
+  EXPECT_EQ(report.excludedGroups[0], 7);
+  EXPECT_EQ(report.excludedGroups[1], 12);
+  EXPECT_EQ(mail.authentication, 17);
+  EXPECT_EQ(flags[4], 0);
+  EXPECT_TRUE(WrittenKeys().empty());
+  EXPECT_EQ(ReadAll("Kronilog.ini"), sample);
+}
+
 TEST_F(SettingsReaders, IniAccessHandsTheHostsResultBack) {
   char text[kLastExportDateSize] = "x";
   EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyLastExportDate,
