@@ -1,0 +1,140 @@
+// warnik settings get SECTION KEY | settings set SECTION KEY VALUE: Kronilog.ini in the current
+// folder, read and written through the host's settings service, with UTF-8 on the terminal.
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/codepages.h"
+#include "host/settings_file.h"
+#include "tools/commands.h"
+
+namespace {
+
+constexpr char kFile[] = "Kronilog.ini";
+
+int Usage() {
+  std::fprintf(stderr,
+               "warnik: settings get SECTION KEY, or settings set SECTION KEY VALUE\n");
+  return 2;
+}
+
+int Refuse(const std::string& reason) {
+  std::fprintf(stderr, "warnik: %s\n", reason.c_str());
+  return 1;
+}
+
+// The terminal's UTF-8 as the host's Mazovia text; false when a character has no place in it.
+bool ToHost(const std::string& utf8, std::string* mazovia) {
+  *mazovia = host::Utf8ToMazovia(utf8);
+  return host::MazoviaToUtf8(*mazovia) == utf8;
+}
+
+bool Decimal(const std::string& text, long long low, long long high) {
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '+') {
+    digits.remove_prefix(1);
+    if (digits.empty() || digits.front() < '0' || digits.front() > '9') return false;
+  }
+  long long number = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  return !digits.empty() && error == std::errc() && end == digits.data() + digits.size() &&
+         number >= low && number <= high;
+}
+
+std::string Where(const std::string& section, const std::string& key) {
+  return "[" + section + "] " + key;
+}
+
+int Get(const std::string& section, const std::string& key, const std::string& utf8Section,
+        const std::string& utf8Key) {
+  std::string value;
+  int result = host::ReadSettingText(kFile, section, key, &value);
+  switch (result) {
+    case host::kIniOk:
+      break;
+    case host::kIniNoFile:
+      return Refuse(std::string(kFile) + " is not in this folder (or cannot be read)");
+    case host::kIniNoSection:
+      return Refuse(std::string(kFile) + " has no section [" + utf8Section + "]");
+    case host::kIniNoKey:
+      return Refuse(std::string(kFile) + " has no key " + Where(utf8Section, utf8Key));
+    default:
+      return Refuse("\"" + utf8Section + "\" / \"" + utf8Key + "\" cannot name a setting");
+  }
+  std::printf("%s\n", host::MazoviaToUtf8(value).c_str());
+
+  const host::KnownSetting* known = host::FindKnownSetting(section, key);
+  if (known == nullptr) return 0;
+  if (std::strcmp(known->format, "%s") == 0) {
+    if (value.size() > static_cast<std::size_t>(known->textLimit)) {
+      std::fprintf(stderr, "warnik: note: the plug-in reads only the first %d characters\n",
+                   known->textLimit);
+    }
+  } else if (!Decimal(value, INT64_MIN, INT64_MAX)) {
+    std::fprintf(stderr,
+                 "warnik: note: not a number; the plug-in will replace it with its default\n");
+  }
+  return 0;
+}
+
+int Set(std::string section, std::string key, const std::string& value,
+        const std::string& utf8Section, const std::string& utf8Key, const std::string& utf8Value) {
+  const host::KnownSetting* known = host::FindKnownSetting(section, key);
+  if (known != nullptr) {
+    section = known->section;  // a new line gets the name as the plug-in spells it
+    key = known->key;
+    if (std::strcmp(known->format, "%s") == 0) {
+      if (value.size() > static_cast<std::size_t>(known->textLimit)) {
+        return Refuse(Where(utf8Section, utf8Key) + " holds at most " +
+                      std::to_string(known->textLimit) + " characters; nothing written");
+      }
+    } else if (std::strcmp(known->format, "%d") == 0 ? !Decimal(value, -32768, 32767)
+                                                     : !Decimal(value, INT32_MIN, INT32_MAX)) {
+      return Refuse(Where(utf8Section, utf8Key) + " wants a whole number" +
+                    (std::strcmp(known->format, "%d") == 0 ? " from -32768 to 32767"
+                                                           : " from -2147483648 to 2147483647") +
+                    ", not \"" + utf8Value + "\"; nothing written");
+    }
+  } else {
+    std::fprintf(stderr, "warnik: note: the plug-in does not read %s\n",
+                 Where(utf8Section, utf8Key).c_str());
+  }
+
+  int result = host::WriteSettingText(kFile, section, key, value);
+  switch (result) {
+    case host::kIniOk:
+      std::printf("%s=%s\n", Where(utf8Section, utf8Key).c_str(), utf8Value.c_str());
+      return 0;
+    case host::kIniBadValue:
+      return Refuse("a value cannot hold a line break; nothing written");
+    case host::kIniBadRequest:
+      return Refuse("\"" + utf8Section + "\" / \"" + utf8Key + "\" cannot name a setting");
+    default:
+      return Refuse(std::string(kFile) + " could not be written; it is as it was");
+  }
+}
+
+}  // namespace
+
+int RunSettingsCommand(const std::vector<std::string>& words) {
+  bool get = words.size() == 3 && words[0] == "get";
+  bool set = words.size() == 4 && words[0] == "set";
+  if (!get && !set) return Usage();
+
+  std::string section;
+  std::string key;
+  std::string value;
+  if (!ToHost(words[1], &section) || !ToHost(words[2], &key)) {
+    return Refuse("a section or key name has a character the host's character set lacks");
+  }
+  if (get) return Get(section, key, words[1], words[2]);
+  if (!ToHost(words[3], &value)) {
+    return Refuse("\"" + words[3] +
+                  "\" has a character the host's character set lacks; nothing written");
+  }
+  return Set(section, key, value, words[1], words[2], words[3]);
+}
