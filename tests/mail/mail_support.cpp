@@ -149,6 +149,10 @@ void MailTest::TearDown() {
   ResetHostBinding();
   hostModule = nullptr;
   host::UnregisterWarnikModule();
+  // The session ends: the host lets go of everything it kept (blocks kept for reuse too).
+  host::Options ended;
+  ended.quietTerminal = true;
+  host::ResetHost(ended);
   std::filesystem::current_path(previous_);
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
