@@ -126,11 +126,6 @@ TEST_F(HostMail, ServerTextBecomesAUrl) {
   }
 }
 
-TEST_F(HostMail, SmtpLineEndsAreCrLf) {
-  EXPECT_EQ(host::ToSmtpLineEnds("a\nb\r\nc\n\n"), "a\r\nb\r\nc\r\n\r\n");
-  EXPECT_EQ(host::ToSmtpLineEnds("\nx"), "\r\nx");
-}
-
 const char kMessage[] = "Subject: S\nTo: a@b.test\nFrom: s@b.test\n\nbody\n";
 
 TEST_F(HostMail, WithoutSmtpEachMessageGoesIntoTheOutbox) {

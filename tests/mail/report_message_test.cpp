@@ -195,14 +195,6 @@ TEST_F(ReportMessage, UncreatableMessageFileStillWritesSettingsAndSendsNothing) 
   host::FailFileOpens("");
 }
 
-TEST_F(ReportMessage, AnOldMessageIsOverwritten) {
-  WriteBytes("message.eml", std::string(100000, '#'));
-  SendReportMail(kStamp, "S", kReportPath);
-  const std::string message = ReadBytes("message.eml");
-  EXPECT_EQ(message.rfind("Subject: Raport ze sklepu S.\n", 0), 0u);
-  EXPECT_EQ(message.find('#'), std::string::npos);
-}
-
 TEST_F(ReportMessage, MemoryRefusedAnywhereLeavesNothingBehind) {
   // Each request in turn is refused once; whatever is lost, every block comes back and every
   // file is closed, and the message is still handed over.

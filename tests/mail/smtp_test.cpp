@@ -8,6 +8,7 @@
 
 #include "host/mail.h"
 #include "host/settings_file.h"
+#include "host/services.h"
 #include "host/session.h"
 #include "mail/report_message.h"
 #include "mail_support.h"
@@ -188,6 +189,26 @@ TEST_F(Smtp, NoServerListeningFailsInBoundedTime) {
   EXPECT_EQ(SendReportMail(kStamp, "Sklep", kReportPath), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_EQ(Events("mail").at(0)["delivered"], false);
+}
+
+TEST_F(Smtp, LinesOfDotsArriveIntact) {
+  // A lone "." would end the data early if it were not escaped on the way.
+  SmtpServer server(folder_, {});
+  ASSERT_TRUE(server.running());
+  host::Options options;
+  options.smtp = true;
+  StartSession(options);
+  const std::string message =
+      "From: sklep@mail.test\nTo: raporty@operator.test\n\n.\n..x\n.\r\nend\n";
+  WriteBytes("message.eml", message);
+  const std::string serverText = "127.0.0.1:" + std::to_string(server.port());
+  EXPECT_EQ(host::HostSendMail("message.eml", 0, serverText.c_str(), "sklep@mail.test",
+                               kPasswordMazovia, 1),
+            1);
+  const auto received = server.Messages();
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(ReadBytes(received[0]),
+            "From: sklep@mail.test\r\nTo: raporty@operator.test\r\n\r\n.\r\n..x\r\n.\r\nend\r\n");
 }
 
 TEST_F(Smtp, AServerThatNeverAnswersIsGivenUpInBoundedTime) {

@@ -1,0 +1,161 @@
+// Whole sessions through warnik: a menu export of the sample shop mails its report, into the
+// outbox or over SMTP to the loopback server, and a refused delivery lets the export finish.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <regex>
+
+#include "host/settings_file.h"
+#include "mail_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using mailtest::Lines;
+using mailtest::ParseMessage;
+using mailtest::ReadBytes;
+using mailtest::SmtpServer;
+
+struct Session {
+  int status = -1;
+  std::string output;
+};
+
+// One warnik session in the current folder, on the sample shop with a fixed clock and seed.
+Session RunWarnik(const std::vector<std::string>& extra) {
+  std::string command = "'" WARNIK_PATH "' --shop '" KRONILOG_SOURCE_DIR
+                        "/examples/shop' --today 15.03.26 --now 10:20:30 --seed 5 --no-wait"
+                        " --journal journal.jsonl";
+  for (const std::string& word : extra) command += " '" + word + "'";
+  command += " menu-export 01.03.26 14.03.26 </dev/null 2>&1";
+  Session session;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return session;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) session.output.append(buffer, n);
+  const int status = pclose(pipe);
+  session.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return session;
+}
+
+std::vector<nlohmann::json> JournalEvents(const std::string& kind) {
+  std::vector<nlohmann::json> events;
+  for (const std::string& line : Lines(ReadBytes("journal.jsonl"))) {
+    nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
+    if (event.is_object() && event.value("event", "") == kind) events.push_back(event);
+  }
+  return events;
+}
+
+fs::path OnlyReport() {
+  std::vector<fs::path> reports;
+  for (const auto& entry : fs::directory_iterator("RAP_KART")) reports.push_back(entry.path());
+  return reports.size() == 1 ? reports[0] : fs::path();
+}
+
+std::string CreationDate(const std::string& report) {
+  std::smatch match;
+  if (!std::regex_search(report, match, std::regex("<FileCreationDate>([^<]*)<"))) return "";
+  return match[1];
+}
+
+class WarnikMail : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = fs::current_path();
+    std::string pattern = (fs::temp_directory_path() / "warnikmail-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    fs::current_path(folder_);
+    fs::copy_file(KRONILOG_SOURCE_DIR "/examples/Kronilog.ini", "Kronilog.ini");
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  void UseServer(const SmtpServer& server, const std::string& password) {
+    const std::pair<const char*, std::string> settings[] = {
+        {"hostSMTP", "127.0.0.1:" + std::to_string(server.port())},
+        {"login", "sklep@mail.test"},
+        {"haslo", password},
+        {"adresat", "raporty@operator.test"},
+        {"uwierzytelnienie", "1"},
+    };
+    for (const auto& [key, value] : settings) {
+      ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaEmail", key, value), 0);
+    }
+  }
+
+  fs::path folder_;
+  fs::path previous_;
+};
+
+TEST_F(WarnikMail, MenuExportPutsTheReportMailIntoTheOutbox) {
+  const Session session = RunWarnik({});
+  ASSERT_EQ(session.status, 0) << session.output;
+
+  const fs::path report = OnlyReport();
+  ASSERT_FALSE(report.empty());
+  EXPECT_EQ(ReadBytes("outbox/0001.eml"), ReadBytes("message.eml"));
+
+  const nlohmann::json parsed = ParseMessage("outbox/0001.eml", "parsed");
+  ASSERT_TRUE(parsed.is_object());
+  ASSERT_EQ(parsed["parts"].size(), 2u);
+  const std::string stamp = CreationDate(ReadBytes(report));
+  ASSERT_FALSE(stamp.empty());
+  EXPECT_NE(parsed["parts"][0]["text"].get<std::string>().find(stamp), std::string::npos);
+  EXPECT_EQ(parsed["parts"][1]["filename"], report.filename().string());
+  EXPECT_EQ(ReadBytes(parsed["parts"][1]["file"].get<std::string>()), ReadBytes(report));
+
+  const auto mails = JournalEvents("mail");
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0]["delivered"], true);
+  EXPECT_EQ(mails[0]["server"], "smtp.example.invalid");
+  EXPECT_EQ(session.output.find("zmien-to-haslo"), std::string::npos);
+  EXPECT_EQ(ReadBytes("journal.jsonl").find("zmien-to-haslo"), std::string::npos);
+}
+
+TEST_F(WarnikMail, MenuExportWithSmtpReachesTheServer) {
+  SmtpServer server(folder_, {});
+  ASSERT_TRUE(server.running());
+  UseServer(server, "tajne-has\x92o");  // the settings file holds Mazovia
+
+  const Session session = RunWarnik({"--smtp"});
+  ASSERT_EQ(session.status, 0) << session.output;
+  const auto received = server.Messages();
+  ASSERT_EQ(received.size(), 1u);
+  std::string arrived = ReadBytes(received[0]);
+  std::erase(arrived, '\r');
+  EXPECT_EQ(arrived, ReadBytes("message.eml"));
+  EXPECT_EQ(server.Envelope(received[0])["rcpt_tos"], nlohmann::json::array({"raporty@operator.test"}));
+  EXPECT_FALSE(fs::exists("outbox"));
+  EXPECT_TRUE(server.Stop());
+}
+
+TEST_F(WarnikMail, RefusedDeliveryIsReportedAndTheExportFinishes) {
+  SmtpServer server(folder_, {});
+  ASSERT_TRUE(server.running());
+  UseServer(server, "zle-haslo-9");
+
+  const Session session = RunWarnik({"--smtp"});
+  EXPECT_EQ(session.status, 0) << session.output;
+  EXPECT_TRUE(server.Messages().empty());
+  EXPECT_FALSE(OnlyReport().empty());
+
+  const auto mails = JournalEvents("mail");
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0]["delivered"], false);
+  EXPECT_NE(mails[0]["reason"].get<std::string>().find("535"), std::string::npos);
+  EXPECT_NE(session.output.find("not delivered"), std::string::npos) << session.output;
+  EXPECT_EQ(session.output.find("zle-haslo-9"), std::string::npos);
+  EXPECT_EQ(ReadBytes("journal.jsonl").find("zle-haslo-9"), std::string::npos);
+  // The writer's own closing notice follows the hand-over all the same.
+  const auto messages = JournalEvents("message");
+  ASSERT_FALSE(messages.empty());
+  EXPECT_NE(messages.back()["text"].get<std::string>().find("Wyeksportowano"), std::string::npos);
+}
+
+}  // namespace
