@@ -103,8 +103,7 @@ int HOSTAPI HostCashRegisterRead(int, int) {
                           {"lines", result.lines}};
   if (result.error) {
     std::string text = result.error->Text();
-    Say("warnik: the shop data in " + folder.string() + " are refused, nothing was loaded: " +
-        text);
+    Say("warnik: shop data refused, no receipts loaded: " + text);
     event["error"] = text;
   }
   Journal(event);

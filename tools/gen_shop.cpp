@@ -215,7 +215,9 @@ int RunGenShop(const std::filesystem::path& dir, long receipts, std::optional<un
     lines += count;
   }
 
-  bool written = receiptFile.Close() & lineFile.Close();
+  bool receiptsClosed = receiptFile.Close();
+  bool linesClosed = lineFile.Close();
+  bool written = receiptsClosed && linesClosed;
   if (written) {
     std::filesystem::rename(receiptsPart, receiptsPath, error);
     if (!error) std::filesystem::rename(linesPart, linesPath, error);
