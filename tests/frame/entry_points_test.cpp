@@ -49,7 +49,7 @@ class Entries : public ::testing::Test {
   template <typename Entry>
   Entry EntryPoint(unsigned ordinal) {
     HMODULE module = GetModuleHandleA("kronilog.so");
-    return reinterpret_cast<Entry>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal)));
+    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
   }
 
   std::vector<json> Events(const std::string& kind = "") const {
@@ -213,7 +213,7 @@ TEST_F(Entries, IgnoredEntriesWithFallbacksLoadAfterOneBox) {
   Load();
   auto boxes = Events("box");
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].value("text", "").find("brak wpisu  30908 "), std::string::npos);
+  EXPECT_NE(boxes[0].value("text", "").find("brak wpisu  41399 "), std::string::npos);
   EXPECT_EQ(session->Start(), 0);
   session->Notify(1);
   EXPECT_EQ(Events("message").size(), 1u);

@@ -94,13 +94,15 @@ TEST_F(Binding, AMissingConversionServiceIsNeverCalledThroughItsEmptySlot) {
   EXPECT_TRUE(fake_host::Conversions().empty());
 }
 
-TEST_F(Binding, AnEarlyReportResolvesTheConversionServiceAndItsProbeLooksItUpAgain) {
-  fake_host::Install({52028, 52158}, {IDIGNORE});
-  // 52028's report resolves 52158 first, which is missing too: its own report comes first
-  // and sets the Ignore; the box of 52028 then shows unconverted.
+TEST_F(Binding, AReportResolvesTheConversionServiceBeforeItsOwnProbe) {
+  fake_host::Install({52028, 52158}, {IDIGNORE, IDABORT});
+  // 52028's report needs 52158, which is missing too: that one is reported first, inside the
+  // first report, and the box of 52028 then shows its texts unconverted.
   EXPECT_EQ(BindAllHostServices(), -1);
-  EXPECT_EQ(BoxCount(), 1);
-  EXPECT_NE(BoxText().find("52158"), std::string::npos);
+  ASSERT_EQ(BoxCount(), 2);
+  EXPECT_NE(BoxText(0).find("52158"), std::string::npos);
+  EXPECT_NE(BoxText(1).find("52028"), std::string::npos);
+  EXPECT_TRUE(fake_host::Conversions().empty());
 }
 
 TEST_F(Binding, TheModulePathAndAnOverlongEntryNameAreCutToTheirRoom) {
