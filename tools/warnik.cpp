@@ -4,11 +4,13 @@
 #include <fstream>
 #include <iostream>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "frame/host_types.h"
 #include "host/host.h"
 #include "host/session.h"
 #include "tools/commands.h"
@@ -29,7 +31,7 @@ CLI::Validator Shape(const std::string& pattern, const std::string& what) {
         if (std::regex_match(value, std::regex(pattern))) return {};
         return "expected " + what + ", got \"" + value + "\"";
       },
-      what);
+      "");
 }
 
 const std::string kDatePattern = R"((0[1-9]|[12][0-9]|3[01])[.-](0[1-9]|1[0-2])[.-][0-9]{2})";
@@ -74,12 +76,27 @@ int RunSession(const std::filesystem::path& pluginPath, Command command) {
   return status;
 }
 
-// "44=1270" -> {44, 1270}.
+bool IsHostService(unsigned ordinal) {
+  static const std::set<unsigned> ordinals = {
+#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) ordinal,
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) ordinal,
+#include "frame/host_services.inc"
+#undef HOST_SERVICE
+#undef HOST_SERVICE_VARIADIC
+  };
+  return ordinals.count(ordinal) != 0;
+}
+
+bool IsHostTable(int number) {
+  return number == 59 || number == 44 || number == 45 || number == 46 || number == 47;
+}
+
+// "44=1270" -> {44, 1270}; the size must fit the host's 16-bit field.
 bool ParseTableSize(const std::string& text, std::pair<int, int>& out) {
   std::smatch match;
-  if (!std::regex_match(text, match, std::regex(R"(([0-9]{1,5})=(-?[0-9]{1,6}))"))) return false;
+  if (!std::regex_match(text, match, std::regex(R"(([0-9]{1,5})=([0-9]{1,5}))"))) return false;
   out = {std::stoi(match[1]), std::stoi(match[2])};
-  return true;
+  return IsHostTable(out.first) && out.second <= 65535;
 }
 
 }  // namespace
@@ -94,7 +111,7 @@ int main(int argc, char** argv) {
   app.fallthrough();
   app.footer(
       "Exit status: 0 when the session ran; non-zero, with a one-line reason on standard error,\n"
-      "when the plug-in did not load or start or the command could not run.");
+      "when the plug-in did not load or start or the command could not run.\n");
 
   host::Options options;
   std::string pluginPath = host::DefaultPluginPath().string();
@@ -108,25 +125,31 @@ int main(int argc, char** argv) {
   std::string today;
   std::string now;
 
-  app.add_option("--plugin", pluginPath, "the plug-in to load")->capture_default_str();
-  app.add_option("--shop", shop, "the shop folder (default: the bundled example)");
-  app.add_option("--today", today, "the host's date, dd.mm.yy")->check(Shape(kDatePattern, "dd.mm.yy"));
-  app.add_option("--now", now, "the host's time, hh:mm:ss")->check(Shape(kTimePattern, "hh:mm:ss"));
-  auto* seedOption = app.add_option("--seed", seed, "the host's random seed");
+  app.add_option("--plugin", pluginPath, "the plug-in to load")->type_name("PATH")->capture_default_str();
+  app.add_option("--shop", shop, "the shop folder (default: the bundled example)")->type_name("DIR");
+  app.add_option("--today", today, "the host's date")->type_name("dd.mm.yy")->check(Shape(kDatePattern, "dd.mm.yy"));
+  app.add_option("--now", now, "the host's time")->type_name("hh:mm:ss")->check(Shape(kTimePattern, "hh:mm:ss"));
+  auto* seedOption = app.add_option("--seed", seed, "the host's random seed")->type_name("N");
   app.add_option("--journal", journal,
                  "one JSON object a line for each message, box, form, menu change, settings\n"
-                 "write, file opened and mail handed over; texts in UTF-8");
-  app.add_option("--outbox", outbox, "where handed-over mail is delivered")->capture_default_str();
+                 "write, file opened and mail handed over; texts in UTF-8")
+      ->type_name("FILE");
+  app.add_option("--outbox", outbox, "where handed-over mail is delivered")->type_name("DIR")->capture_default_str();
   app.add_flag("--smtp", options.smtp, "deliver mail over SMTP to the server the plug-in names");
-  app.add_option("--without", without, "host services (ordinals) this host lacks")->delimiter(',');
-  app.add_option("--build-date", options.buildDate, "the host's build date, \"Mmm dd yyyy\"")
-      ->capture_default_str();
-  app.add_option("--table-size", tableSizes, "a table's record size as this host reports it, NUM=SIZE")
+  app.add_option("--without", without, "host services (ordinals) this host lacks")
+      ->type_name("ORD,ORD")
       ->delimiter(',');
-  app.add_option("--no-table", noTables, "a table this host does not have")->delimiter(',');
+  app.add_option("--build-date", options.buildDate, "the host's build date")
+      ->type_name("\"Mmm dd yyyy\"")
+      ->capture_default_str();
+  app.add_option("--table-size", tableSizes, "a table's record size as this host reports it")
+      ->type_name("NUM=SIZE")
+      ->delimiter(',');
+  app.add_option("--no-table", noTables, "a table this host does not have")->type_name("NUM")->delimiter(',');
   app.add_option("--answer", options.answers, "answers to message boxes, in order")
+      ->type_name("abort|retry|ignore")
       ->delimiter(',')
-      ->check(CLI::IsMember({"abort", "retry", "ignore"}));
+      ->check(Shape("abort|retry|ignore", "abort, retry or ignore"));
   app.add_flag("--cancel", options.cancelForm, "close the form with ESC");
   app.add_flag("--not-ready", options.notReady, "the host is not ready for an export");
   app.add_flag("--state-bit", options.stateBit, "the host's state flag is set");
@@ -136,11 +159,15 @@ int main(int argc, char** argv) {
   std::string from;
   std::string to;
   auto* menuExport = app.add_subcommand(
-      "menu-export", "pick the menu entry, fill the form with FROM and TO, press F12");
-  menuExport->add_option("FROM", from, "the first day, dd.mm.yy")
+      "menu-export", "FROM TO: pick the menu entry, fill the form with FROM and TO, press F12");
+  menuExport->add_option("FROM", from, "the first day")
+      ->type_name("dd.mm.yy")
       ->required()
       ->check(Shape(kDatePattern, "dd.mm.yy"));
-  menuExport->add_option("TO", to, "the last day, dd.mm.yy")->required()->check(Shape(kDatePattern, "dd.mm.yy"));
+  menuExport->add_option("TO", to, "the last day")
+      ->type_name("dd.mm.yy")
+      ->required()
+      ->check(Shape(kDatePattern, "dd.mm.yy"));
   auto* autoExport = app.add_subcommand("auto-export", "call entry 30009 (the automatic export)");
   auto* layoutReport = app.add_subcommand("layout-report", "call entry 30008 with 1 (the table layout report)");
   app.add_subcommand("start-stop", "only load, start, stop and unload (checks a setup)");
@@ -148,22 +175,40 @@ int main(int argc, char** argv) {
   std::string shopDir;
   long receipts = 0;
   unsigned shopSeed = 0;
-  auto* genShop = app.add_subcommand("gen-shop", "write a synthetic shop (no plug-in session)");
+  auto* genShop = app.add_subcommand("gen-shop", "DIR --receipts N [--seed S]: write a synthetic shop");
   genShop->add_option("DIR", shopDir, "the shop folder to write")->required();
   genShop->add_option("--receipts", receipts, "how many receipts")->required()->check(CLI::NonNegativeNumber);
   auto* shopSeedOption = genShop->add_option("--seed", shopSeed, "the generator's seed");
 
   std::vector<std::string> settingsWords;
-  auto* settings = app.add_subcommand("settings", "settings get SECTION KEY | settings set SECTION KEY VALUE");
+  auto* settings = app.add_subcommand("settings", "get SECTION KEY | set SECTION KEY VALUE: read or write Kronilog.ini");
   settings->add_option("WORDS", settingsWords, "get SECTION KEY, or set SECTION KEY VALUE")->required();
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::CallForAllHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    std::fprintf(stderr, "warnik: %s (see warnik --help)\n", error.what());
+    return error.get_exit_code() != 0 ? error.get_exit_code() : 2;
+  }
 
+  for (unsigned ordinal : without) {
+    if (!IsHostService(ordinal)) return Fail("--without: " + std::to_string(ordinal) + " is no host service");
+  }
   options.without.insert(without.begin(), without.end());
   for (const std::string& text : tableSizes) {
     std::pair<int, int> size;
-    if (!ParseTableSize(text, size)) return Fail("--table-size wants NUM=SIZE, got \"" + text + "\"");
+    if (!ParseTableSize(text, size)) {
+      return Fail("--table-size wants NUM=SIZE, NUM one of 59, 44, 45, 46, 47 and SIZE 0 to 65535; got \"" +
+                  text + "\"");
+    }
     options.tableSizes[size.first] = size.second;
+  }
+  for (int number : noTables) {
+    if (!IsHostTable(number)) return Fail("--no-table: " + std::to_string(number) + " is none of 59, 44, 45, 46, 47");
   }
   options.noTables.insert(noTables.begin(), noTables.end());
   options.shopDir = shop;
