@@ -206,8 +206,9 @@ std::vector<std::string> RenderForm(const FormTemplate& form,
                                     const std::vector<std::string>& fieldTexts) {
   if (form.elements.empty()) return {};
   const FormElement& frame = form.elements.front();
-  std::size_t width = frame.width < 4 ? 4 : frame.width;
-  std::size_t height = frame.height < 3 ? 3 : frame.height;
+  // A terminal shows at most this much of a form; the rest is cut off.
+  std::size_t width = std::clamp<std::size_t>(frame.width, 4, 160);
+  std::size_t height = std::clamp<std::size_t>(frame.height, 3, 60);
   std::vector<std::vector<std::string>> grid(height, std::vector<std::string>(width, " "));
   for (std::size_t x = 0; x < width; ++x) grid[0][x] = grid[height - 1][x] = "-";
   for (std::size_t y = 0; y < height; ++y) grid[y][0] = grid[y][width - 1] = "|";

@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::size_t kReadBlock = 1 << 20;
 constexpr std::size_t kLongestRow = 1 << 16;
+constexpr std::size_t kMostFields = 256;
 constexpr double kLargestAmount = 1e15;
 
 constexpr std::string_view kReceiptColumns[] = {"register", "receiptId", "documentNumber",
@@ -528,6 +529,10 @@ bool CsvReader::Next() {
             endColumn_ = column;
             rowEnded = true;
           } else if (c == ',') {
+            if (fields_.size() >= kMostFields) {
+              Fail(line, column, "a row with more than " + std::to_string(kMostFields) + " fields");
+              return false;
+            }
             fields_.back().end = row_.size();
             fields_.push_back({row_.size(), row_.size(), line_, column_ + 1});
             state = kFieldStart;
@@ -555,6 +560,10 @@ bool CsvReader::Next() {
             endColumn_ = column;
             rowEnded = true;
           } else if (c == ',') {
+            if (fields_.size() >= kMostFields) {
+              Fail(line, column, "a row with more than " + std::to_string(kMostFields) + " fields");
+              return false;
+            }
             fields_.back().end = row_.size();
             fields_.push_back({row_.size(), row_.size(), line_, column_ + 1});
             state = kFieldStart;

@@ -60,6 +60,7 @@ TEST(CsvReader, MalformedInputIsRefusedWhereItGoesWrong) {
       {"a\rb\n", "t.csv:1:2: a carriage return that does not end the line"},
       {std::string("a,\0\n", 4), "t.csv:1:3: a NUL byte"},
       {"\"" + std::string(70000, 'x'), "t.csv:1:1: a quoted field that runs on for more than 64 KiB"},
+      {std::string(70000, ','), "t.csv:1:256: a row with more than 256 fields"},
   };
   for (const auto& c : cases) {
     std::string error;
