@@ -12,6 +12,7 @@
 #include "export/record_layout.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
+#include "host/memory.h"
 #include "host/program_state.h"
 #include "host/tables.h"
 #include "tests/export/support.h"
@@ -125,6 +126,7 @@ TEST_F(ExportInProcess, ReportThatCannotBeOpenedIsNamedInABoxAndNothingElseHappe
   export_test::WriteText("RAP_KART", "a plain file where the folder should be");
   ReadAllRegisters();
   EXPECT_EQ(BuildReportFile(1, "10.03.26", "12.03.26"), 0);
+  EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto messages = Events("message");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0]["title"], "uwaga");
@@ -139,6 +141,7 @@ TEST_F(ExportInProcess, ReportThatCannotBeOpenedIsNamedInABoxAndNothingElseHappe
 TEST_F(ExportInProcess, EmptyBoundsLeaveThePeriodOpenOnThatSide) {
   ReadAllRegisters();
   ASSERT_EQ(BuildReportFile(1, "", ""), 1);
+  EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
   std::string report = ReadText(files[0]);
@@ -160,6 +163,7 @@ TEST_F(ExportInProcess, PeriodWithoutCardSalesGivesAnEmptyReportThatIsStillMaile
   Rebind();
   ReadAllRegisters();
   ASSERT_EQ(BuildReportFile(0, "01.01.26", "02.01.26"), 1);
+  EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files[0].filename(), "H12345_20260315102030.xml");
@@ -178,6 +182,7 @@ TEST_F(ExportInProcess, AutomaticExportLeavesAStateBitItFindsSet) {
     Rebind();
     fs::remove("Kronilog.ini");
     EXPECT_EQ(RunAutomaticExport(), 1);
+    EXPECT_EQ(host::OutstandingBlocks(), 0);
     auto changes = Events("state-flags");
     if (preset) {
       EXPECT_TRUE(changes.empty());

@@ -3,12 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include <cstddef>
-
 #include "export/report_date_form.h"
 #include "export/report_file.h"
 #include "export/report_text.h"
-#include "frame/host_types.h"
 #include "tests/export/support.h"
 
 namespace {
@@ -148,12 +145,6 @@ TEST(ExportForm, TemplateHasTheHostsBytes) {
   EXPECT_EQ(u16(kFormCancelButtonOffset + 8), 26);
   EXPECT_EQ(text(kFormCancelButtonOffset + 20), "\x05" "ESC\x01 Anuluj");
   EXPECT_EQ(kFormCancelButtonOffset + 20 + 13, 306);
-}
-
-TEST(ExportForm, DateRecordHoldsTwoDateTextsAtZeroAndNine) {
-  static_assert(sizeof(ReportDateRange) == 18);
-  static_assert(offsetof(ReportDateRange, start) == 0);
-  static_assert(offsetof(ReportDateRange, end) == 9);
 }
 
 }  // namespace
