@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <thread>
@@ -25,6 +26,7 @@ struct Session {
   std::ofstream journal;
   std::vector<nlohmann::json> events;
   std::size_t nextAnswer = 0;
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 
 Session& State() {
@@ -71,6 +73,29 @@ void SleepHandlerImpl(DWORD milliseconds) {
   if (!options().instantSleep) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+// With WARNIK_MEMORY_PROBE=1 in the environment (the benchmark sets it), every journal line
+// also carries the resident memory now ("rss_kb") and its peak since the previous line
+// ("peak_kb"); the kernel's peak mark is reset after each line, so the peaks belong to the
+// stretch of work between two events.
+bool MemoryProbe() {
+  static const bool on = [] {
+    const char* value = std::getenv("WARNIK_MEMORY_PROBE");
+    return value != nullptr && std::string_view(value) == "1";
+  }();
+  return on;
+}
+
+void AddMemoryFields(nlohmann::json& line) {
+  std::ifstream status("/proc/self/status");
+  std::string field;
+  long kb = 0;
+  while (status >> field) {
+    if (field == "VmHWM:" && status >> kb) line["peak_kb"] = kb;
+    if (field == "VmRSS:" && status >> kb) line["rss_kb"] = kb;
+  }
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 }  // namespace
 
 Options& options() { return State().options; }
@@ -85,6 +110,7 @@ void ResetHost(const Options& newOptions) {
   session.options = newOptions;
   session.nextAnswer = 0;
   session.events.clear();
+  session.started = std::chrono::steady_clock::now();
   if (session.journal.is_open()) session.journal.close();
   if (!newOptions.journalFile.empty()) {
     session.journal.open(newOptions.journalFile, std::ios::out | std::ios::trunc | std::ios::binary);
@@ -97,7 +123,15 @@ void Journal(const nlohmann::json& event) {
   Session& session = State();
   session.events.push_back(event);
   if (session.journal.is_open()) {
-    session.journal << event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    // The file's lines also carry "t": seconds since the session began, on a monotonic clock,
+    // so that the phases of a run can be timed from its journal.
+    nlohmann::json line = event;
+    if (line.is_object()) {
+      line["t"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - session.started)
+                      .count();
+      if (MemoryProbe()) AddMemoryFields(line);
+    }
+    session.journal << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     session.journal.flush();
   }
 }

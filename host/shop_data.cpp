@@ -210,7 +210,10 @@ template <std::size_t N>
 bool CheckHeader(CsvReader& csv, const std::string_view (&columns)[N],
                  std::optional<ShopError>& error) {
   std::string expected;
-  for (auto column : columns) expected += (expected.empty() ? "" : ",") + std::string(column);
+  for (auto column : columns) {
+    if (!expected.empty()) expected += ',';
+    expected += column;
+  }
   if (!csv.Next()) {
     if (!csv.error()) error = ShopError{csv.FileName(), 1, 1, "the file is empty; the first row must be " + expected};
     else error = csv.error();

@@ -1,0 +1,323 @@
+// The machine's limit for one export: the same receipts, loaded by the emulator's own shop
+// loader into tables 44 and 45, walked directly in memory, selected by the same rules, and the
+// same report bytes written through one buffered writer; then the report encoded the way
+// `base64 -w 72` does it. Only the walk and the encoding are timed; the load is reported apart.
+//
+//   baseline --shop DIR --settings Kronilog.ini --from dd.mm.yy --to dd.mm.yy
+//            --today dd.mm.yy --now hh:mm:ss --report FILE --base64 FILE
+//
+// Prints one JSON object: load_s, walk_s, encode_s, receipts, lines, transactions,
+// report_bytes, base64_bytes.
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "export/record_layout.h"
+#include "host/codepages.h"
+#include "host/host.h"
+#include "host/shop_data.h"
+#include "host/tables.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// The settings the export reads, from the same settings file (Mazovia, "key=value" lines).
+struct Settings {
+  long partner = 1;
+  std::array<int, 15> excluded{};
+  std::array<bool, 10> registers{};
+};
+
+bool ReadSettings(const std::string& path, Settings& settings) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  settings.excluded.fill(-1);
+  std::map<std::string, std::string> values;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    auto eq = line.find('=');
+    if (line.empty() || line[0] == ';' || line[0] == '[' || eq == std::string::npos) continue;
+    values[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  auto number = [&](const std::string& key, long fallback) {
+    auto it = values.find(key);
+    return it == values.end() ? fallback : std::strtol(it->second.c_str(), nullptr, 10);
+  };
+  settings.partner = number("idPartnera", 1);
+  for (int i = 0; i < 15; ++i) {
+    std::string key = i == 0 ? "wykluczonaGrupa" : "wykluczonaGrupa" + std::to_string(i + 1);
+    settings.excluded[static_cast<std::size_t>(i)] =
+        static_cast<std::int16_t>(static_cast<std::uint16_t>(number(key, -1) & 0xFFFF));
+  }
+  for (int r = 0; r < 10; ++r) {
+    char key[8];
+    std::snprintf(key, sizeof key, "Kasa%02d", r + 1);
+    settings.registers[static_cast<std::size_t>(r)] = number(key, 1) != 0;
+  }
+  return true;
+}
+
+// dd.mm.yy -> yyyymmdd; 0 for an empty text.
+int DateKey(const char* text) {
+  if (text[0] == '\0') return 0;
+  auto two = [&](int at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); };
+  return (2000 + two(6)) * 10000 + two(3) * 100 + two(0);
+}
+
+// One buffered writer; Mazovia pieces go through a 256-entry table to UTF-8.
+class Writer {
+ public:
+  explicit Writer(std::FILE* file) : file_(file) {
+    for (int c = 0; c < 256; ++c) {
+      std::string utf8 = host::ConvertCodePage(std::string(1, static_cast<char>(c)), 1, 6);
+      utf8_[static_cast<std::size_t>(c)].length = static_cast<std::uint8_t>(utf8.size());
+      std::memcpy(utf8_[static_cast<std::size_t>(c)].bytes, utf8.data(), utf8.size());
+    }
+    buffer_.resize(1 << 20);
+  }
+  void Put(const char* text, std::size_t length) {
+    if (used_ + 3 * length > buffer_.size()) Flush();
+    for (std::size_t i = 0; i < length; ++i) {
+      auto c = static_cast<unsigned char>(text[i]);
+      if (c < 0x80) {
+        buffer_[used_++] = static_cast<char>(c);
+      } else {
+        const Utf8& u = utf8_[c];
+        std::memcpy(buffer_.data() + used_, u.bytes, u.length);
+        used_ += u.length;
+      }
+    }
+  }
+  void Flush() {
+    std::fwrite(buffer_.data(), 1, used_, file_);
+    used_ = 0;
+  }
+
+ private:
+  struct Utf8 {
+    char bytes[4];
+    std::uint8_t length;
+  };
+  std::FILE* file_;
+  std::array<Utf8, 256> utf8_{};
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+};
+
+void Escape(const char* text, char* out) {
+  for (; *text != '\0'; ++text) {
+    auto c = static_cast<unsigned char>(*text);
+    if (c == '&') out = std::strcpy(out, "&amp;") + 5;
+    else if (c == '<') out = std::strcpy(out, "&lt;") + 4;
+    else if (c == '>') out = std::strcpy(out, "&gt;") + 4;
+    else *out++ = c < 0x20 && c != '\t' && c != '\n' && c != '\r' ? ' ' : static_cast<char>(c);
+  }
+  *out = '\0';
+}
+
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// The card number after "Karta:", as the export takes it; false when there is none.
+bool CardNumber(const char* remark, char* card) {
+  const char* marker = std::strstr(remark, "Karta:");
+  if (marker == nullptr) return false;
+  const char* after = marker + 6;
+  std::size_t length = std::strlen(after);
+  if (length > 29) length = 29;
+  std::size_t start = 0;
+  while (start < length && Blank(after[start])) ++start;
+  while (length > start && Blank(after[length - 1])) --length;
+  std::memcpy(card, after + start, length - start);
+  card[length - start] = '\0';
+  if (card[0] != '7' || card[1] != '7') return false;
+  if (char* blank = std::strchr(card, ' ')) *blank = '\0';
+  return true;
+}
+
+std::string IsoDate(const char* date, int minutes) {
+  if (date[0] == '\0') return "";  // the export writes an empty element then
+  if (minutes == 0) minutes = 1440;
+  char text[32];
+  std::snprintf(text, sizeof text, "20%c%c-%c%c-%c%cT%02d:%02d:00.000", date[6], date[7], date[3],
+                date[4], date[0], date[1], minutes / 60, minutes % 60);
+  return text;
+}
+
+int Fail(const std::string& reason) {
+  std::cerr << "baseline: " << reason << '\n';
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::map<std::string, std::string> args;
+  for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
+  for (const char* required : {"--shop", "--settings", "--from", "--to", "--today", "--now",
+                               "--report", "--base64"}) {
+    if (args.count(required) == 0) return Fail(std::string("missing ") + required);
+  }
+  Settings settings;
+  if (!ReadSettings(args["--settings"], settings)) return Fail("cannot read " + args["--settings"]);
+
+  host::Options options;
+  options.quietTerminal = true;
+  host::ResetHost(options);
+  auto loadStart = Clock::now();
+  host::LoadResult loaded = host::LoadShopIntoTables(args["--shop"], settings.registers);
+  if (loaded.error) return Fail(loaded.error->Text());
+  double loadSeconds = Seconds(loadStart);
+  const auto& receipts = host::TableRecords(tspr::kTable);
+  const auto& lines = host::TableRecords(tspr_dok::kTable);
+
+  // ---- The walk and the report file ----
+  auto walkStart = Clock::now();
+  std::FILE* out = std::fopen(args["--report"].c_str(), "wb");
+  if (out == nullptr) return Fail("cannot write " + args["--report"]);
+  std::vector<char> fileBuffer(1 << 16);
+  std::setvbuf(out, fileBuffer.data(), _IOFBF, fileBuffer.size());
+  Writer writer(out);
+  char piece[4096];
+  const std::string from = args["--from"];
+  const std::string to = args["--to"];
+  const int fromKey = DateKey(from.c_str());
+  const int toKey = DateKey(to.c_str());
+  int n = std::snprintf(piece, sizeof piece,
+                        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Kronilog>\n"
+                        "<Dealer ID=\"%02ld\">\n<PeriodBegin>%s</PeriodBegin>\n<PeriodEnd>%s</PeriodEnd>\n",
+                        settings.partner, IsoDate(from.c_str(), 1).c_str(),
+                        IsoDate(to.c_str(), 23 * 60 + 59).c_str());
+  writer.Put(piece, static_cast<std::size_t>(n));
+
+  double checksum = 0.0;
+  long transactions = 0;
+  for (const auto& record : receipts) {
+    const std::uint8_t* r = record.data();
+    std::int32_t id;
+    std::int16_t state, minutes;
+    std::memcpy(&id, r + tspr::kReceiptId, 4);
+    std::memcpy(&state, r + tspr::kStateMarker, 2);
+    if (id == 0 || state > 0) continue;
+    const char* saleDate = reinterpret_cast<const char*>(r + tspr::kSaleDate);
+    if (saleDate[0] == '\0') continue;
+    int day = DateKey(saleDate);
+    if ((fromKey != 0 && day < fromKey) || (toKey != 0 && day > toKey)) continue;
+    char card[32];
+    if (!CardNumber(reinterpret_cast<const char*>(r + tspr::kRemark), card)) continue;
+
+    auto range = host::LinesOfReceipt(id);
+    const bool useB = (r[tspr::kAmountFlags] & 1) != 0;
+    double amount = 0.0;
+    for (std::uint32_t i = range->begin; i < range->end; ++i) {
+      const std::uint8_t* line = lines[i].data();
+      std::int16_t lineState, group;
+      std::int32_t item;
+      std::memcpy(&lineState, line + tspr_dok::kLineState, 2);
+      std::memcpy(&item, line + tspr_dok::kItemRef, 4);
+      std::memcpy(&group, line + tspr_dok::kGoodsGroup, 2);
+      if (lineState == 0 || item == 0) continue;
+      bool excluded = false;
+      for (int g : settings.excluded) excluded = excluded || (g > 0 && group == g);
+      if (excluded) continue;
+      double value;
+      std::memcpy(&value, line + (useB ? tspr_dok::kLineAmountB : tspr_dok::kLineAmountA), 8);
+      amount += value;
+    }
+    if (!(amount > 0.0)) continue;
+
+    std::memcpy(&minutes, r + tspr::kSaleTime, 2);
+    char escapedCard[5 * 32];
+    char escapedNumber[5 * 201];
+    Escape(card, escapedCard);
+    Escape(reinterpret_cast<const char*>(r + tspr::kDocumentNumber), escapedNumber);
+    double rounded = std::round(amount / 100.0) * 100.0 * 0.0001;
+    n = std::snprintf(piece, sizeof piece,
+                      "<Transaction>\n<CardNumber>%s</CardNumber>\n<InvoiceNumber>%s</InvoiceNumber>\n"
+                      "<InvoiceDate>%s</InvoiceDate>\n<InvoiceAmount>%.2f</InvoiceAmount>\n"
+                      "<InvoiceCurrency>PLN</InvoiceCurrency>\n<SegmentNr>1</SegmentNr>\n"
+                      "</Transaction>\n",
+                      escapedCard, escapedNumber, IsoDate(saleDate, minutes).c_str(), rounded);
+    writer.Put(piece, static_cast<std::size_t>(n));
+    checksum += rounded;
+    ++transactions;
+  }
+  const std::string now = args["--now"];
+  int nowMinutes = std::atoi(now.c_str()) * 60 + std::atoi(now.c_str() + 3);
+  n = std::snprintf(piece, sizeof piece,
+                    "</Dealer>\n<Checksum>%.2f</Checksum>\n<FileCreationDate>%s</FileCreationDate>\n"
+                    "</Kronilog>\n",
+                    checksum, IsoDate(args["--today"].c_str(), nowMinutes).c_str());
+  writer.Put(piece, static_cast<std::size_t>(n));
+  writer.Flush();
+  long reportBytes = std::ftell(out);
+  std::fclose(out);
+  double walkSeconds = Seconds(walkStart);
+
+  // ---- Base64 in lines of 72, as `base64 -w 72` writes it ----
+  auto encodeStart = Clock::now();
+  std::FILE* in = std::fopen(args["--report"].c_str(), "rb");
+  if (in == nullptr) return Fail("cannot read back " + args["--report"]);
+  std::vector<unsigned char> content(static_cast<std::size_t>(reportBytes));
+  std::size_t got = std::fread(content.data(), 1, content.size(), in);
+  std::fclose(in);
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::vector<char> text;
+  text.reserve((got + 2) / 3 * 4 + (got + 53) / 54 + 1);
+  int column = 0;
+  auto emit = [&](char c) {
+    text.push_back(c);
+    if (++column == 72) {
+      text.push_back('\n');
+      column = 0;
+    }
+  };
+  std::size_t i = 0;
+  for (; i + 3 <= got; i += 3) {
+    unsigned v = content[i] << 16 | content[i + 1] << 8 | content[i + 2];
+    emit(kAlphabet[v >> 18]);
+    emit(kAlphabet[(v >> 12) & 63]);
+    emit(kAlphabet[(v >> 6) & 63]);
+    emit(kAlphabet[v & 63]);
+  }
+  if (got - i == 1) {
+    unsigned v = content[i] << 16;
+    emit(kAlphabet[v >> 18]);
+    emit(kAlphabet[(v >> 12) & 63]);
+    emit('=');
+    emit('=');
+  } else if (got - i == 2) {
+    unsigned v = content[i] << 16 | content[i + 1] << 8;
+    emit(kAlphabet[v >> 18]);
+    emit(kAlphabet[(v >> 12) & 63]);
+    emit(kAlphabet[(v >> 6) & 63]);
+    emit('=');
+  }
+  if (column != 0) text.push_back('\n');
+  std::FILE* encoded = std::fopen(args["--base64"].c_str(), "wb");
+  if (encoded == nullptr) return Fail("cannot write " + args["--base64"]);
+  std::fwrite(text.data(), 1, text.size(), encoded);
+  std::fclose(encoded);
+  double encodeSeconds = Seconds(encodeStart);
+
+  std::printf("{\"load_s\": %.6f, \"walk_s\": %.6f, \"encode_s\": %.6f, \"receipts\": %zu, "
+              "\"lines\": %zu, \"transactions\": %ld, \"report_bytes\": %ld, \"base64_bytes\": %zu}\n",
+              loadSeconds, walkSeconds, encodeSeconds, receipts.size(), lines.size(), transactions,
+              reportBytes, text.size());
+  return 0;
+}
