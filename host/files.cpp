@@ -82,8 +82,8 @@ HostFile* Open(const char* path, const char* mode) {
   if (valid) {
     Files& f = files();
     bool refused = !f.failPattern.empty() &&
-                   fnmatch(f.failPattern.c_str(), nativePath.c_str(), 0) == 0;
-    std::FILE* opened = refused ? nullptr : std::fopen(nativePath.c_str(), native.c_str());
+                   fnmatch(f.failPattern.c_str(), nativePath.string().c_str(), 0) == 0;
+    std::FILE* opened = refused ? nullptr : std::fopen(nativePath.string().c_str(), native.c_str());
     if (opened != nullptr) {
       auto file = std::make_unique<HostFile>();
       file->native = opened;

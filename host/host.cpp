@@ -45,6 +45,8 @@ std::string AnswerWord(std::string word) {
   return {};
 }
 
+#if !defined(_WIN32)
+// The platform's MessageBoxA and Sleep of the native build; on Win32 they are the system's.
 int MessageBoxHandlerImpl(HWND, const char* text, const char* caption, UINT type) {
   std::string captionUtf8 = ConvertCodePage(caption != nullptr ? caption : "", 3, 6);
   std::string textUtf8 = ConvertCodePage(text != nullptr ? text : "", 3, 6);
@@ -72,6 +74,7 @@ void SleepHandlerImpl(DWORD milliseconds) {
   Journal({{"event", "sleep"}, {"ms", milliseconds}});
   if (!options().instantSleep) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+#endif
 
 // With WARNIK_MEMORY_PROBE=1 in the environment (the benchmark sets it), every journal line
 // also carries the resident memory now ("rss_kb") and its peak since the previous line
@@ -174,9 +177,11 @@ std::string NextAnswer(std::string_view question) {
   }
 }
 
+#if !defined(_WIN32)  // the Win32 build's is in host/win32/session.cpp
 void InstallPlatformHandlers() {
   PlatformSetMessageBoxHandler(&MessageBoxHandlerImpl);
   PlatformSetSleepHandler(&SleepHandlerImpl);
 }
+#endif
 
 }  // namespace host

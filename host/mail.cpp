@@ -7,7 +7,11 @@
 // server, never to the journal or the terminal.
 #include "host/mail.h"
 
+#if defined(_WIN32)
+#include "host/win32/base64.h"
+#else
 #include <openssl/evp.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -299,8 +303,17 @@ char* HOSTAPI HostBase64Encode(const void* data, int length) {
   if (size > static_cast<std::size_t>(INT_MAX)) return nullptr;
   auto* text = static_cast<unsigned char*>(HostAlloc(static_cast<int>(size)));
   if (text == nullptr) return nullptr;
+#if defined(_WIN32)
+  const int written =
+      win32::EncodeBase64(reinterpret_cast<char*>(text), static_cast<const unsigned char*>(data), length);
+  if (written < 0) {
+    HostFree(text);
+    return nullptr;
+  }
+#else
   const int written =
       length > 0 ? EVP_EncodeBlock(text, static_cast<const unsigned char*>(data), length) : 0;
+#endif
   text[written] = '\0';
   return reinterpret_cast<char*>(text);
 }

@@ -1,9 +1,13 @@
 // The host's settings service: Kronilog.ini as INI text in the current folder.
 #include "host/settings_file.h"
 
+#if defined(_WIN32)
+#include "host/win32/replace_file.h"
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -231,6 +235,7 @@ Loaded LoadFile(const std::filesystem::path& path, std::string* content) {
   return Loaded::Ok;
 }
 
+#if !defined(_WIN32)
 // Writes all of data, or as much as the test hook lets through; false on any failure.
 bool WriteAll(int fd, const std::string& data) {
   std::size_t limit = data.size();
@@ -249,6 +254,8 @@ bool WriteAll(int fd, const std::string& data) {
   return !cut;
 }
 
+#endif
+
 // Files left beside the settings file by a write that was cut short (the process died
 // before its rename). One host writes the file at a time, so any such file is stale.
 void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& prefix) {
@@ -263,6 +270,13 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::stri
 
 // The new content goes into a file beside the old one, reaches the disk, and then takes the
 // old one's name in one step: whenever the process stops, the file is the old or the new one.
+#if defined(_WIN32)
+bool ReplaceFile(const std::filesystem::path& target, const std::string& content) {
+  std::filesystem::path folder = target.parent_path();
+  RemoveStaleTemporaries(folder.empty() ? "." : folder, target.filename().string() + ".tmp-");
+  return win32::ReplaceFileContent(target, content, failWritesAfter);
+}
+#else
 bool ReplaceFile(const std::filesystem::path& target, const std::string& content) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
@@ -305,6 +319,7 @@ bool ReplaceFile(const std::filesystem::path& target, const std::string& content
   }
   return true;
 }
+#endif
 
 bool ParseNumber(std::string_view text, long long* number) {
   if (!text.empty() && text.front() == '+') {

@@ -192,7 +192,7 @@ void Put(std::vector<std::uint8_t>& record, std::size_t offset, T value) {
 
 // Opens a shop file; a fault names the file.
 std::FILE* OpenShopFile(const std::filesystem::path& path, std::optional<ShopError>& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = std::fopen(path.string().c_str(), "rb");
   if (file == nullptr) {
     error = ShopError{path.string(), 0, 0, std::string("cannot be opened: ") + std::strerror(errno)};
   }

@@ -64,7 +64,7 @@ std::string CsvText(const std::string& text) {
 class CsvFile {
  public:
   explicit CsvFile(std::filesystem::path path) : path_(std::move(path)) {
-    file_ = std::fopen(path_.c_str(), "wb");
+    file_ = std::fopen(path_.string().c_str(), "wb");
     if (file_ != nullptr) std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
   }
   ~CsvFile() {
