@@ -8,6 +8,7 @@
 //
 // Prints one JSON object: load_s, walk_s, encode_s, receipts, lines, transactions,
 // report_bytes, base64_bytes.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -149,12 +150,13 @@ bool CardNumber(const char* remark, char* card) {
   return true;
 }
 
-std::string IsoDate(const char* date, int minutes) {
-  if (date[0] == '\0') return "";  // the export writes an empty element then
+// The date-time text of a host date and minutes after midnight (0 is the end of the day).
+const char* IsoDate(const char* date, int minutes, char* text) {
+  text[0] = '\0';
+  if (date[0] == '\0') return text;  // the export writes an empty element then
   if (minutes == 0) minutes = 1440;
-  char text[32];
-  std::snprintf(text, sizeof text, "20%c%c-%c%c-%c%cT%02d:%02d:00.000", date[6], date[7], date[3],
-                date[4], date[0], date[1], minutes / 60, minutes % 60);
+  std::snprintf(text, 32, "20%c%c-%c%c-%c%cT%02d:%02d:00.000", date[6], date[7], date[3], date[4],
+                date[0], date[1], minutes / 60, minutes % 60);
   return text;
 }
 
@@ -197,11 +199,11 @@ int main(int argc, char** argv) {
   const std::string to = args["--to"];
   const int fromKey = DateKey(from.c_str());
   const int toKey = DateKey(to.c_str());
+  char begin[32], end[32], stamp[32];
   int n = std::snprintf(piece, sizeof piece,
                         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Kronilog>\n"
                         "<Dealer ID=\"%02ld\">\n<PeriodBegin>%s</PeriodBegin>\n<PeriodEnd>%s</PeriodEnd>\n",
-                        settings.partner, IsoDate(from.c_str(), 1).c_str(),
-                        IsoDate(to.c_str(), 23 * 60 + 59).c_str());
+                        settings.partner, IsoDate(from.c_str(), 1, begin), IsoDate(to.c_str(), 23 * 60 + 59, end));
   writer.Put(piece, static_cast<std::size_t>(n));
 
   double checksum = 0.0;
@@ -251,7 +253,7 @@ int main(int argc, char** argv) {
                       "<InvoiceDate>%s</InvoiceDate>\n<InvoiceAmount>%.2f</InvoiceAmount>\n"
                       "<InvoiceCurrency>PLN</InvoiceCurrency>\n<SegmentNr>1</SegmentNr>\n"
                       "</Transaction>\n",
-                      escapedCard, escapedNumber, IsoDate(saleDate, minutes).c_str(), rounded);
+                      escapedCard, escapedNumber, IsoDate(saleDate, minutes, stamp), rounded);
     writer.Put(piece, static_cast<std::size_t>(n));
     checksum += rounded;
     ++transactions;
@@ -261,7 +263,7 @@ int main(int argc, char** argv) {
   n = std::snprintf(piece, sizeof piece,
                     "</Dealer>\n<Checksum>%.2f</Checksum>\n<FileCreationDate>%s</FileCreationDate>\n"
                     "</Kronilog>\n",
-                    checksum, IsoDate(args["--today"].c_str(), nowMinutes).c_str());
+                    checksum, IsoDate(args["--today"].c_str(), nowMinutes, stamp));
   writer.Put(piece, static_cast<std::size_t>(n));
   writer.Flush();
   long reportBytes = std::ftell(out);
@@ -277,38 +279,40 @@ int main(int argc, char** argv) {
   std::fclose(in);
   static constexpr char kAlphabet[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::vector<char> text;
-  text.reserve((got + 2) / 3 * 4 + (got + 53) / 54 + 1);
-  int column = 0;
-  auto emit = [&](char c) {
-    text.push_back(c);
-    if (++column == 72) {
-      text.push_back('\n');
-      column = 0;
-    }
-  };
+  // 54 bytes make one full line of 72 characters.
+  const std::size_t textLines = (got + 53) / 54;
+  std::vector<char> text(textLines * 73);
+  char* o = text.data();
   std::size_t i = 0;
-  for (; i + 3 <= got; i += 3) {
-    unsigned v = content[i] << 16 | content[i + 1] << 8 | content[i + 2];
-    emit(kAlphabet[v >> 18]);
-    emit(kAlphabet[(v >> 12) & 63]);
-    emit(kAlphabet[(v >> 6) & 63]);
-    emit(kAlphabet[v & 63]);
+  for (std::size_t row = 0; row < textLines; ++row) {
+    std::size_t stop = std::min(got, i + 54);
+    for (; i + 3 <= stop; i += 3) {
+      unsigned v = static_cast<unsigned>(content[i] << 16 | content[i + 1] << 8 | content[i + 2]);
+      o[0] = kAlphabet[v >> 18];
+      o[1] = kAlphabet[(v >> 12) & 63];
+      o[2] = kAlphabet[(v >> 6) & 63];
+      o[3] = kAlphabet[v & 63];
+      o += 4;
+    }
+    if (stop - i == 1) {
+      unsigned v = static_cast<unsigned>(content[i] << 16);
+      o[0] = kAlphabet[v >> 18];
+      o[1] = kAlphabet[(v >> 12) & 63];
+      o[2] = o[3] = '=';
+      o += 4;
+      ++i;
+    } else if (stop - i == 2) {
+      unsigned v = static_cast<unsigned>(content[i] << 16 | content[i + 1] << 8);
+      o[0] = kAlphabet[v >> 18];
+      o[1] = kAlphabet[(v >> 12) & 63];
+      o[2] = kAlphabet[(v >> 6) & 63];
+      o[3] = '=';
+      o += 4;
+      i += 2;
+    }
+    *o++ = '\n';
   }
-  if (got - i == 1) {
-    unsigned v = content[i] << 16;
-    emit(kAlphabet[v >> 18]);
-    emit(kAlphabet[(v >> 12) & 63]);
-    emit('=');
-    emit('=');
-  } else if (got - i == 2) {
-    unsigned v = content[i] << 16 | content[i + 1] << 8;
-    emit(kAlphabet[v >> 18]);
-    emit(kAlphabet[(v >> 12) & 63]);
-    emit(kAlphabet[(v >> 6) & 63]);
-    emit('=');
-  }
-  if (column != 0) text.push_back('\n');
+  text.resize(static_cast<std::size_t>(o - text.data()));
   std::FILE* encoded = std::fopen(args["--base64"].c_str(), "wb");
   if (encoded == nullptr) return Fail("cannot write " + args["--base64"]);
   std::fwrite(text.data(), 1, text.size(), encoded);

@@ -115,7 +115,7 @@ def one_size(build, data, receipts):
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
     shutil.copy(root / "examples" / "Kronilog.ini", work / "Kronilog.ini")
-    env = dict(os.environ, WARNIK_MEMORY_PROBE="1")
+    env = dict(os.environ, WARNIK_JOURNAL_PROBE="1")
     wall, peak_kb, _ = run([warnik, "--plugin", plugin, "--shop", shop, "--today", TODAY,
                             "--now", NOW, "--seed", HOST_SEED, "--no-wait", "--quiet",
                             "--journal", "journal.jsonl", "menu-export", FIRST, LAST],

@@ -1,4 +1,6 @@
 // Text conversion services between the host's code pages (1 Mazovia, 3 Windows, 6 UTF-8).
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -20,6 +22,30 @@ std::size_t FittingPrefix(const std::string& text, std::size_t room, int toCodeP
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
   }
   return cut;
+}
+
+// One character of a single-byte code page in UTF-8: at most three bytes.
+struct Utf8Character {
+  char bytes[4];
+  unsigned char length;
+};
+
+// The UTF-8 form of every byte of code page 1 or 3, made once from the code-page tables, so
+// that the plug-in's piece-by-piece output costs one table look-up a byte and no allocation.
+const Utf8Character* Utf8Table(int codePage) {
+  static const auto make = [](int page) {
+    std::array<Utf8Character, 256> table{};
+    for (int byte = 1; byte < 256; ++byte) {
+      std::string one = ConvertCodePage(std::string(1, static_cast<char>(byte)), page, 6);
+      auto& entry = table[static_cast<std::size_t>(byte)];
+      entry.length = static_cast<unsigned char>(one.size());
+      std::memcpy(entry.bytes, one.data(), one.size());
+    }
+    return table;
+  };
+  static const std::array<Utf8Character, 256> mazovia = make(1);
+  static const std::array<Utf8Character, 256> windows = make(3);
+  return codePage == 1 ? mazovia.data() : codePage == 3 ? windows.data() : nullptr;
 }
 
 }  // namespace
@@ -62,6 +88,28 @@ int HOSTAPI HostConvertTextSized(char* destination, int capacity, const char* so
     if (const void* nul = std::memchr(source, '\0', length)) {
       length = static_cast<std::size_t>(static_cast<const char*>(nul) - source);
     }
+  }
+  // Single-byte to UTF-8, the report's and the mail's way: straight through the table, each
+  // character whole or not at all, exactly as the general path below cuts.
+  // (Overlapping buffers take the general path, which reads the whole source first.)
+  const auto from = reinterpret_cast<std::uintptr_t>(source);
+  const auto to = reinterpret_cast<std::uintptr_t>(destination);
+  const bool overlap = to < from + length && from < to + static_cast<std::size_t>(capacity);
+  if (const Utf8Character* table = toCodePage == 6 && !overlap ? Utf8Table(fromCodePage) : nullptr) {
+    const std::size_t room = static_cast<std::size_t>(capacity) - 1;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+      const Utf8Character& c = table[static_cast<unsigned char>(source[i])];
+      if (used + c.length > room) break;
+      if (c.length == 1) {
+        destination[used] = c.bytes[0];
+      } else {
+        std::memcpy(destination + used, c.bytes, c.length);
+      }
+      used += c.length;
+    }
+    destination[used] = '\0';
+    return static_cast<int>(used);
   }
   std::string converted = ConvertCodePage(std::string_view(source, length), fromCodePage, toCodePage);
   std::size_t n = FittingPrefix(converted, static_cast<std::size_t>(capacity) - 1, toCodePage);

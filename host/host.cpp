@@ -76,13 +76,14 @@ void SleepHandlerImpl(DWORD milliseconds) {
 }
 #endif
 
-// With WARNIK_MEMORY_PROBE=1 in the environment (the benchmark sets it), every journal line
-// also carries the resident memory now ("rss_kb") and its peak since the previous line
-// ("peak_kb"); the kernel's peak mark is reset after each line, so the peaks belong to the
-// stretch of work between two events.
-bool MemoryProbe() {
+// With WARNIK_JOURNAL_PROBE=1 in the environment (the benchmark sets it), every line of the
+// journal file also carries "t", the seconds since the session began on a monotonic clock, the
+// resident memory now ("rss_kb") and its peak since the previous line ("peak_kb"); the
+// kernel's peak mark is reset after each line, so that a peak belongs to the stretch of work
+// between two events. Without it the lines are as they always were.
+bool JournalProbe() {
   static const bool on = [] {
-    const char* value = std::getenv("WARNIK_MEMORY_PROBE");
+    const char* value = std::getenv("WARNIK_JOURNAL_PROBE");
     return value != nullptr && std::string_view(value) == "1";
   }();
   return on;
@@ -126,15 +127,16 @@ void Journal(const nlohmann::json& event) {
   Session& session = State();
   session.events.push_back(event);
   if (session.journal.is_open()) {
-    // The file's lines also carry "t": seconds since the session began, on a monotonic clock,
-    // so that the phases of a run can be timed from its journal.
-    nlohmann::json line = event;
-    if (line.is_object()) {
+    const auto replace = nlohmann::json::error_handler_t::replace;
+    if (JournalProbe() && event.is_object()) {
+      nlohmann::json line = event;
       line["t"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - session.started)
                       .count();
-      if (MemoryProbe()) AddMemoryFields(line);
+      AddMemoryFields(line);
+      session.journal << line.dump(-1, ' ', false, replace) << '\n';
+    } else {
+      session.journal << event.dump(-1, ' ', false, replace) << '\n';
     }
-    session.journal << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     session.journal.flush();
   }
 }

@@ -1,0 +1,141 @@
+// The host's fast paths against the general behaviour they replace: the table conversion to
+// UTF-8, the unformatted "%s" writes, and the journal's time and memory marks.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "host/codepages.h"
+#include "host/files.h"
+#include "host/host.h"
+#include "host/services.h"
+
+namespace {
+
+class FastPaths : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = std::filesystem::current_path();
+    std::string pattern = (std::filesystem::temp_directory_path() / "kronilog-bench-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    std::filesystem::current_path(folder_);
+    host::Options options;
+    options.quietTerminal = true;
+    host::ResetHost(options);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(folder_);
+  }
+  static std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  std::filesystem::path previous_;
+  std::filesystem::path folder_;
+};
+
+// What the conversion must give: the whole text converted, then cut before the first
+// character that does not fit whole.
+std::string Expected(const std::string& text, int from, std::size_t room) {
+  std::string whole = host::ConvertCodePage(text, from, 6);
+  if (whole.size() <= room) return whole;
+  std::size_t cut = room;
+  while (cut > 0 && (static_cast<unsigned char>(whole[cut]) & 0xC0) == 0x80) --cut;
+  return whole.substr(0, cut);
+}
+
+TEST_F(FastPaths, SizedConversionToUtf8GivesEveryByteAndCutsOnlyBetweenCharacters) {
+  std::string every;
+  for (int byte = 1; byte < 256; ++byte) every += static_cast<char>(byte);
+  for (int from : {1, 3}) {
+    const std::size_t full = host::ConvertCodePage(every, from, 6).size();
+    ASSERT_GT(full, 127 + 2 * 128u);  // box drawing and symbols take three bytes
+    for (std::size_t capacity = 1; capacity <= full + 2; ++capacity) {
+      std::vector<char> out(capacity + 8, '#');
+      int n = host::HostConvertTextSized(out.data(), static_cast<int>(capacity), every.c_str(), -1,
+                                         from, 6);
+      std::string want = Expected(every, from, capacity - 1);
+      ASSERT_EQ(std::string(out.data(), static_cast<std::size_t>(n)), want)
+          << "code page " << from << ", capacity " << capacity;
+      ASSERT_EQ(out[static_cast<std::size_t>(n)], '\0');
+      ASSERT_EQ(out[capacity], '#') << "wrote past the capacity " << capacity;
+    }
+  }
+  // A length bounds the source; a NUL before it ends it.
+  char out[16];
+  EXPECT_EQ(host::HostConvertTextSized(out, sizeof out, "\x92\x86xyz", 3, 1, 6), 5);
+  EXPECT_STREQ(out, "\xC5\x82\xC4\x85x");
+  EXPECT_EQ(host::HostConvertTextSized(out, sizeof out, "ab\0cd", 5, 1, 6), 2);
+  EXPECT_STREQ(out, "ab");
+}
+
+TEST_F(FastPaths, SizedConversionInPlaceStillReadsTheWholeSourceFirst) {
+  char text[32] = "\x92\xA7\x9E d";  // ł ż ś, a blank, d
+  EXPECT_EQ(host::HostConvertTextSized(text, sizeof text, text, -1, 1, 6), 8);
+  EXPECT_STREQ(text, "\xC5\x82\xC5\xBC\xC5\x9B d");
+  char shifted[32] = "xx\x92\x86";
+  EXPECT_EQ(host::HostConvertTextSized(shifted, sizeof shifted, shifted + 2, -1, 1, 6), 4);
+  EXPECT_STREQ(shifted, "\xC5\x82\xC4\x85");
+}
+
+TEST_F(FastPaths, UnformattedWritesMatchTheFormatter) {
+  HostFile* file = host::HostOpenFile("out.txt", "wt", 64, 0, -1);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(host::HostFilePrintf(file, "%s", "100% <pewne>"), 12);
+  EXPECT_EQ(host::HostFilePrintf(file, "%s\n", "%d%s%n"), 7);
+  EXPECT_EQ(host::HostFilePrintf(file, "%s", ""), 0);
+  EXPECT_EQ(host::HostFilePrintf(file, "%s\n", ""), 1);
+  EXPECT_EQ(host::HostFilePrintf(file, "[%s]\n", "x"), 4);  // still formatted
+  EXPECT_EQ(host::HostFilePrintf(file, "%s%s", "a", "b"), 2);
+  EXPECT_EQ(host::HostCloseFile(file), 0);
+  EXPECT_EQ(ReadAll("out.txt"), "100% <pewne>%d%s%n\n\n[x]\nab");
+  EXPECT_EQ(host::HostFilePrintf(nullptr, "%s", "x"), -1);
+}
+
+// warnik's journal, with and without the probe in the environment.
+std::vector<nlohmann::json> JournalOfAStartAndStop(bool probe) {
+  std::string command = std::string(probe ? "WARNIK_JOURNAL_PROBE=1 " : "") + "'" WARNIK_PATH "'" +
+                        " --quiet --journal journal.jsonl start-stop";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream in("journal.jsonl");
+  std::vector<nlohmann::json> events;
+  std::string line;
+  while (std::getline(in, line)) events.push_back(nlohmann::json::parse(line));
+  return events;
+}
+
+TEST_F(FastPaths, TheJournalProbeAddsTimesAndMemoryMarksOnlyWhenAskedFor) {
+  auto plain = JournalOfAStartAndStop(false);
+  ASSERT_FALSE(plain.empty());
+  for (const auto& event : plain) {
+    EXPECT_FALSE(event.contains("t")) << event;
+    EXPECT_FALSE(event.contains("rss_kb")) << event;
+  }
+  auto probed = JournalOfAStartAndStop(true);
+  ASSERT_EQ(probed.size(), plain.size());
+  double last = 0.0;
+  for (std::size_t i = 0; i < probed.size(); ++i) {
+    ASSERT_TRUE(probed[i].contains("t")) << probed[i];
+    double t = probed[i]["t"];
+    EXPECT_GE(t, last);
+    last = t;
+    EXPECT_GT(probed[i]["rss_kb"].get<long>(), 0);
+    EXPECT_GE(probed[i]["peak_kb"].get<long>(), probed[i]["rss_kb"].get<long>());
+    auto without = probed[i];
+    for (const char* field : {"t", "rss_kb", "peak_kb"}) without.erase(field);
+    EXPECT_EQ(without, plain[i]);
+  }
+}
+
+}  // namespace
