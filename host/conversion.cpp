@@ -98,14 +98,24 @@ int HOSTAPI HostConvertTextSized(char* destination, int capacity, const char* so
   if (const Utf8Character* table = toCodePage == 6 && !overlap ? Utf8Table(fromCodePage) : nullptr) {
     const std::size_t room = static_cast<std::size_t>(capacity) - 1;
     std::size_t used = 0;
-    for (std::size_t i = 0; i < length; ++i) {
+    std::size_t i = 0;
+    // While three bytes a character surely fit, no character needs its own room check.
+    for (; i < length && used + 3 * (length - i) <= room; ++i) {
+      const auto byte = static_cast<unsigned char>(source[i]);
+      if (byte < 0x80) {
+        destination[used++] = static_cast<char>(byte);
+      } else {
+        const Utf8Character& c = table[byte];
+        destination[used] = c.bytes[0];
+        destination[used + 1] = c.bytes[1];
+        destination[used + 2] = c.bytes[2];
+        used += c.length;
+      }
+    }
+    for (; i < length; ++i) {
       const Utf8Character& c = table[static_cast<unsigned char>(source[i])];
       if (used + c.length > room) break;
-      if (c.length == 1) {
-        destination[used] = c.bytes[0];
-      } else {
-        std::memcpy(destination + used, c.bytes, c.length);
-      }
+      std::memcpy(destination + used, c.bytes, c.length);
       used += c.length;
     }
     destination[used] = '\0';
