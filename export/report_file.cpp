@@ -33,6 +33,9 @@ constexpr char kOpenErrorFormat[] = "B\x92\x86" "d otwarcia pliku:%s";
 constexpr char kProgressFormat[] = "Eksport Kronilog od %s do %s";
 constexpr char kFinalNoticeFormat[] = "Wyeksportowano raport na serwer do pliku %s";
 constexpr char kDiskErrorTitle[] = "B\x92\x86" "d";
+// "Błąd zapisu pliku raportu %s!\nRaport nie został wysłany."
+constexpr char kWriteErrorFormat[] =
+    "B\x92\x86" "d zapisu pliku raportu %s!\nRaport nie zosta\x92 wys\x92" "any.";
 constexpr char kNoSalesTableText[] =
     "B\x92\x86" "d operacji dyskowej: brak tabeli sprzeda\xA7y Tspr!\n"
     "Raport nie zosta\x92 utworzony.";
@@ -195,9 +198,12 @@ int BuildReportFile(int /*flag: both ways in make the same report*/, const char*
   }
   HostShowMessageF(kNoticeTitle, kProgressFormat, kStyleNotice, startDate, endDate);
 
-  _fprintfUTF(file, kHead, static_cast<long>(settings.partnerId));
-  _fprintfUTF(file, kPeriodBegin, IsoDateTimeText(work, startDate, "00:01"));
-  _fprintfUTF(file, kPeriodEnd, IsoDateTimeText(work, endDate, "23:59"));
+  // Every piece must reach the file: a report with a piece missing (no memory for it, a full
+  // disk) would be read as complete by the card operator, so it is neither mailed nor counted
+  // as made.
+  bool complete = _fprintfUTF(file, kHead, static_cast<long>(settings.partnerId)) == 0;
+  complete = _fprintfUTF(file, kPeriodBegin, IsoDateTimeText(work, startDate, "00:01")) == 0 && complete;
+  complete = _fprintfUTF(file, kPeriodEnd, IsoDateTimeText(work, endDate, "23:59")) == 0 && complete;
 
   double checksum = 0.0;
   alignas(8) unsigned char scanState[kScanStateSize] = {};
@@ -242,7 +248,8 @@ int BuildReportFile(int /*flag: both ways in make the same report*/, const char*
       // hundredths, so the checksum is the sum of the amounts in the file.
       int hundredths = HostRoundAmount(amount, 100);
       double rounded = static_cast<double>(hundredths) * 0.0001;
-      _fprintfUTF(file, kTransaction, escapedCard, escapedNumber, invoiceDate, rounded, 1);
+      complete = _fprintfUTF(file, kTransaction, escapedCard, escapedNumber, invoiceDate, rounded, 1) == 0 &&
+                 complete;
       checksum += rounded;
     }
   }
@@ -256,10 +263,16 @@ int BuildReportFile(int /*flag: both ways in make the same report*/, const char*
   now[sizeof now - 1] = '\0';
   char creationStamp[kIsoDateTimeSize];
   IsoDateTimeText(creationStamp, today, now);
-  _fprintfUTF(file, kTail, checksum, creationStamp);
+  complete = _fprintfUTF(file, kTail, checksum, creationStamp) == 0 && complete;
 
-  HostCloseFile(file);
+  // The host's buffered writes reach the disk at the latest when the file is closed.
+  complete = HostCloseFile(file) == 0 && complete;
   HostCloseMessage();
+  if (!complete) {
+    FormatText(work, sizeof work, kWriteErrorFormat, fileName);
+    HostShowMessage(kDiskErrorTitle, work, kStyleBox);
+    return 0;
+  }
 
   SendReportMail(creationStamp, settings.shopName, path);
 

@@ -2,7 +2,7 @@
 #pragma once
 
 // flag: 1 from the menu, 0 from the automatic export. Returns 1 after a complete run, 0 when
-// the report file could not be opened.
+// the report file could not be opened or not written in full (then nothing is mailed).
 int BuildReportFile(int flag, const char* startDate, const char* endDate);
 
 // "%04d-%02d-%02dT%02d:%02d:00.000" from a host date text and a time text (hh:mm[:ss]); a

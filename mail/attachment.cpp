@@ -50,16 +50,19 @@ int EncodeFileBase64(const char* sourcePath, const char* destinationPath) {
 
   // Only the bytes actually read are encoded: a short read passes on what it got.
   char* encoded = HostBase64Encode(content, bytesRead);
+  // A temporary file cut short (a full disk) would make a mail with half a report in it:
+  // that counts as an attachment that could not be made.
+  bool written = true;
   if (encoded != nullptr) {
-    const std::size_t encodedLength = std::strlen(encoded);
-    if (encodedLength > 0) HostWriteFile(encoded, 1, static_cast<int>(encodedLength), destination);
+    const int encodedLength = static_cast<int>(std::strlen(encoded));
+    if (encodedLength > 0) written = HostWriteFile(encoded, 1, encodedLength, destination) == encodedLength;
   }
 
   HostCloseFile(source);
-  HostCloseFile(destination);
+  written = HostCloseFile(destination) == 0 && written;
   HostFree(content);
   if (encoded != nullptr) HostFree(encoded);
-  return 0;
+  return written ? 0 : 1;
 }
 
 void SplitFileName(const char* path, char* stem, char* extension) {

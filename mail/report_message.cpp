@@ -23,6 +23,13 @@ constexpr int kDigitCount = 20;
 constexpr char kAttachmentFailed[] =
     "Nie uda\x92o si\x91 doda\x8D za\x92\x86" "cznika";
 
+// "Nie udało się utworzyć wiadomości message.eml"
+constexpr char kMessageNotCreated[] =
+    "Nie uda\x92o si\x91 utworzy\x8D wiadomo\x9E" "ci message.eml";
+// "Nie udało się zapisać wiadomości message.eml"
+constexpr char kMessageNotWritten[] =
+    "Nie uda\x92o si\x91 zapisa\x8D wiadomo\x9E" "ci message.eml";
+
 // The five mail settings, in their order, with missing keys written back. Every text buffer
 // starts empty, and its last byte stays a NUL whatever a hand-edited file holds.
 void ReadMailAccount(MailSettings* account) {
@@ -55,7 +62,12 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
   MailSettings account;
   ReadMailAccount(&account);
 
-  if (message == nullptr) return 0;
+  // Without the message file nothing can be mailed: the user is told, so that the report is
+  // not taken as sent.
+  if (message == nullptr) {
+    HostAlert(kMessageNotCreated);
+    return 0;
+  }
 
   HostFilePrintf(message, "Subject: Raport ze sklepu %s.\n", shopName);
   HostFilePrintf(message, "To: %s\n", account.recipient);
@@ -75,7 +87,12 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
   if (AddAttachment(message, reportPath) != 0) HostAlert(kAttachmentFailed);
 
   HostFilePrintf(message, "--%s--\n", boundary);
-  HostCloseFile(message);
+  // A message that did not reach the disk whole (a full disk) is not handed over: the mail
+  // service would send whatever part of it was written.
+  if (HostCloseFile(message) != 0) {
+    HostAlert(kMessageNotWritten);
+    return 0;
+  }
 
   return HostSendMail(kMessageFile, 0, account.server, account.login, account.password,
                       account.authentication);

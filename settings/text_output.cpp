@@ -37,9 +37,9 @@ int FormatText(char* buffer, std::size_t size, const char* format, ...) {
   return length;
 }
 
-void _fprintfUTF(HostFile* file, const char* format, ...) {
+int _fprintfUTF(HostFile* file, const char* format, ...) {
   char* text = static_cast<char*>(HostAllocBlock(1, kFormatBufferSize));
-  if (text == nullptr) return;
+  if (text == nullptr) return -1;
 
   // A piece longer than the buffer is cut at its end rather than written past it.
   text[0] = '\0';
@@ -55,17 +55,18 @@ void _fprintfUTF(HostFile* file, const char* format, ...) {
   if (converted == nullptr) {
     HostAlert(kConversionBufferRefused);
     HostFree(text);
-    return;
+    return -1;
   }
 
   converted[0] = '\0';
   HostConvertTextSized(converted, capacity, text, -1, kCodePageMazovia, kCodePageUtf8);
   converted[capacity - 1] = '\0';
   // Through "%s": a percent sign in the text reaches the file as it is.
-  HostFilePrintf(file, "%s", converted);
+  const int written = HostFilePrintf(file, "%s", converted);
 
   HostFree(converted);
   HostFree(text);
+  return written < 0 ? -1 : 0;
 }
 
 void ShowMessageV(const char* title, const char* format, int style, ...) {

@@ -12,7 +12,10 @@ int FormatText(char* buffer, std::size_t size, const char* format, ...);
 
 // Formats one piece, converts it from Mazovia to UTF-8 through the host and appends it to the
 // file. A piece is at most 205824 bytes before conversion; a longer one is cut to that.
-void _fprintfUTF(HostFile* file, const char* format, ...);
+// Returns 0 when the piece went to the file, -1 when it did not (no memory for it, or the
+// host refused the write, as on a full disk): callers that must not pass on a partial file
+// look at it; the others may ignore it.
+int _fprintfUTF(HostFile* file, const char* format, ...);
 
 // A notice formatted by the host from format and values.
 void ShowMessageV(const char* title, const char* format, int style, ...);
