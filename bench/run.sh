@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The export benchmark in one command (see bench/README.md):
 #   bash bench/run.sh [--sizes 10000,100000,1000000] [--build DIR] [--data DIR] [--json FILE]
+#                     [--repeat N]   (runs a size N times and keeps the median; default 5 up
+#                                     to 100 000 receipts, 1 above)
 #   bash bench/run.sh --smoke [--build DIR]     10 000 receipts, checks only (for CI)
 # Builds warnik, the plug-in and the baseline (Release, in build-release/ unless --build names
 # a folder), then runs bench/bench.py.
@@ -12,6 +14,7 @@ build="$root/build-release"
 data=""
 sizes="10000,100000,1000000"
 json=""
+repeat=""
 smoke=0
 
 while [ $# -gt 0 ]; do
@@ -20,12 +23,13 @@ while [ $# -gt 0 ]; do
     --build) build="$2"; shift 2 ;;
     --data) data="$2"; shift 2 ;;
     --json) json="$2"; shift 2 ;;
+    --repeat) repeat="$2"; shift 2 ;;
     --smoke) smoke=1; shift ;;
-    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
     *) echo "bench: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
-if [ "$smoke" = 1 ]; then sizes=10000; fi
+if [ "$smoke" = 1 ]; then sizes=10000; repeat=1; fi
 build=$(mkdir -p "$build" && cd "$build" && pwd)
 [ -n "$data" ] || data="$build/bench-data"
 
@@ -42,4 +46,5 @@ cmake --build "$build" -j2 --target warnik kronilog bench_baseline >/dev/null
 
 args=(--build "$build" --data "$data" --sizes "$sizes")
 [ -z "$json" ] || args+=(--json "$json")
+[ -z "$repeat" ] || args+=(--repeat "$repeat")
 exec python3 "$here/bench.py" "${args[@]}"
