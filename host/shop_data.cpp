@@ -452,6 +452,7 @@ bool CsvReader::Next() {
       pos_ += 3;
     }
   }
+  if (FastRow()) return true;
   enum State { kFieldStart, kUnquoted, kQuoted, kAfterQuote };
   for (;;) {  // once per row; blank lines are skipped
     row_.clear();
@@ -581,6 +582,48 @@ bool CsvReader::Next() {
     if (!blank) return true;
     if (atEnd) return false;
   }
+}
+
+// The common row, whole in the buffer before its line feed, with no quote, carriage return or
+// NUL and not blank: split at its commas in one go, with the same fields, lines and columns
+// as the character-by-character reading below gives. Anything else is left to that reading
+// (false, nothing consumed), which also reports every fault.
+bool CsvReader::FastRow() {
+  if (data_ == nullptr || pos_ >= size_) return false;
+  const char* begin = data_ + pos_;
+  const std::size_t available = std::min(size_ - pos_, kLongestRow);
+  const auto* end = static_cast<const char*>(std::memchr(begin, '\n', available));
+  if (end == nullptr || end == begin) return false;
+  const std::size_t length = static_cast<std::size_t>(end - begin);
+  std::size_t commas = 0;
+  for (const char* c = begin; c != end; ++c) {
+    if (*c == '"' || *c == '\r' || *c == '\0') return false;
+    if (*c == ',') ++commas;
+  }
+  if (commas >= kMostFields) return false;
+  row_.clear();
+  fields_.clear();
+  long column = column_;  // characters of the line before the current one
+  std::size_t kept = 0;  // bytes of the row in row_ (every byte but the commas)
+  fields_.push_back({0, 0, line_, column + 1});
+  for (std::size_t i = 0; i < length; ++i) {
+    const char c = begin[i];
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++column;
+    if (c == ',') {
+      fields_.back().end = kept;
+      fields_.push_back({kept, kept, line_, column + 1});
+    } else {
+      row_.push_back(c);
+      ++kept;
+    }
+  }
+  fields_.back().end = kept;
+  endLine_ = line_;
+  endColumn_ = column + 1;
+  ++line_;
+  column_ = 0;
+  pos_ += length + 1;
+  return true;
 }
 
 // ---- Loading ----

@@ -79,6 +79,7 @@ class CsvReader {
     long column;
   };
   int Get();
+  bool FastRow();
   void Fail(long line, long column, std::string reason);
 
   std::FILE* file_ = nullptr;
