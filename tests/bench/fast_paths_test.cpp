@@ -17,6 +17,7 @@
 #include "host/files.h"
 #include "host/host.h"
 #include "host/services.h"
+#include "host/shop_data.h"
 
 namespace {
 
@@ -101,6 +102,71 @@ TEST_F(FastPaths, UnformattedWritesMatchTheFormatter) {
   EXPECT_EQ(host::HostCloseFile(file), 0);
   EXPECT_EQ(ReadAll("out.txt"), "100% <pewne>%d%s%n\n\n[x]\nab");
   EXPECT_EQ(host::HostFilePrintf(nullptr, "%s", "x"), -1);
+}
+
+struct ReadRow {
+  std::vector<std::string> fields;
+  std::vector<long> lines, columns;
+  long endLine, endColumn;
+  bool operator==(const ReadRow&) const = default;
+};
+
+std::vector<ReadRow> Rows(const std::string& text) {
+  host::CsvReader csv(std::string_view(text), "t.csv");
+  std::vector<ReadRow> rows;
+  while (csv.Next()) {
+    ReadRow row{{}, {}, {}, csv.EndLine(), csv.EndColumn()};
+    for (std::size_t i = 0; i < csv.FieldCount(); ++i) {
+      row.fields.emplace_back(csv.Field(i));
+      row.lines.push_back(csv.FieldLine(i));
+      row.columns.push_back(csv.FieldColumn(i));
+    }
+    rows.push_back(row);
+  }
+  EXPECT_FALSE(csv.error()) << csv.error()->Text();
+  return rows;
+}
+
+// A row ending in a line feed is split in one go; the last row of a file without a final
+// line feed, and any row with a quote, take the character-by-character way. Both must see
+// the same fields at the same lines and columns (counted in characters).
+TEST_F(FastPaths, RowsSplitInOneGoReadAsTheCharacterByCharacterReadingDoes) {
+  const std::vector<std::string> rows = {"1,2,Wydanie zewn\xC4\x99trzne,,\xC5\xBC\xC3\xB3\xC5\x82w", ",,",
+                                         "x", "Karta: 77 Pawe\xC5\x82,30.03.26,545"};
+  std::string fast, slow;
+  for (const auto& row : rows) {
+    fast += row + "\n";
+    slow += row + "\n";
+  }
+  std::vector<ReadRow> expected;
+  for (const auto& row : rows) {
+    auto one = Rows(row);  // no line feed: the slow way
+    ASSERT_EQ(one.size(), 1u);
+    expected.push_back(one[0]);
+  }
+  auto read = Rows(fast);
+  ASSERT_EQ(read.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    auto want = expected[i];
+    for (auto& line : want.lines) line += static_cast<long>(i);
+    want.endLine += static_cast<long>(i);
+    EXPECT_EQ(read[i], want) << rows[i];
+  }
+  // The same fields whether a row is quoted or not.
+  auto quoted = Rows("\"1\",\"2\"\n1,2\n");
+  ASSERT_EQ(quoted.size(), 2u);
+  EXPECT_EQ(quoted[0].fields, quoted[1].fields);
+  // Faults are still found and placed: too many fields, a stray carriage return.
+  const std::string wideText = std::string(300, ',') + "\n";
+  host::CsvReader wide{std::string_view(wideText), "w.csv"};
+  EXPECT_FALSE(wide.Next());
+  ASSERT_TRUE(wide.error());
+  EXPECT_NE(wide.error()->reason.find("more than 256 fields"), std::string::npos);
+  const std::string crText = "a,b\rc\n";
+  host::CsvReader cr{std::string_view(crText), "c.csv"};
+  EXPECT_FALSE(cr.Next());
+  ASSERT_TRUE(cr.error());
+  EXPECT_EQ(cr.error()->column, 4);
 }
 
 // warnik's journal, with and without the probe in the environment.
