@@ -604,20 +604,19 @@ bool CsvReader::FastRow() {
   row_.clear();
   fields_.clear();
   long column = column_;  // characters of the line before the current one
-  std::size_t kept = 0;  // bytes of the row in row_ (every byte but the commas)
   fields_.push_back({0, 0, line_, column + 1});
-  for (std::size_t i = 0; i < length; ++i) {
-    const char c = begin[i];
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++column;
-    if (c == ',') {
-      fields_.back().end = kept;
-      fields_.push_back({kept, kept, line_, column + 1});
-    } else {
-      row_.push_back(c);
-      ++kept;
+  const char* segment = begin;  // the current field's bytes start here
+  for (const char* c = begin; c != end; ++c) {
+    if ((static_cast<unsigned char>(*c) & 0xC0) != 0x80) ++column;
+    if (*c == ',') {
+      row_.append(segment, static_cast<std::size_t>(c - segment));
+      fields_.back().end = row_.size();
+      fields_.push_back({row_.size(), row_.size(), line_, column + 1});
+      segment = c + 1;
     }
   }
-  fields_.back().end = kept;
+  row_.append(segment, static_cast<std::size_t>(end - segment));
+  fields_.back().end = row_.size();
   endLine_ = line_;
   endColumn_ = column + 1;
   ++line_;
