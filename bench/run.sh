@@ -37,6 +37,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   generator=()
   if command -v ninja >/dev/null; then generator=(-G Ninja); fi
   cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DKRONILOG_TESTS=OFF >/dev/null
+else
+  cmake "$build" >/dev/null  # picks up bench/ in a folder configured before it existed
 fi
 type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 if [ "$type" != "Release" ] && [ "$smoke" = 0 ]; then
