@@ -13,6 +13,8 @@
 #include <string>
 
 #include "export/export_run.h"
+#include "frame/host_api.h"
+#include "settings/text_output.h"
 #include "host/files.h"
 #include "host/memory.h"
 #include "host/settings_file.h"
@@ -199,6 +201,20 @@ TEST_F(Faults, MessageOrTemporaryFileThatCannotBeCreated) {
   EXPECT_EQ(ReadText("message.eml").find("base64"), std::string::npos);
   EXPECT_EQ(Report(), clean_);
   ExpectNothingLeft("tempatach1.txt");
+}
+
+TEST_F(Reliability, AFormattedWriteTellsWhetherItsPieceReachedTheFile) {
+  HostFile* file = HostOpenFile("piece.txt", "wt", 64, 0, -1);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(_fprintfUTF(file, "%s\n", "\x86"), 0);
+  host::FailAllocation(1);  // the format buffer
+  EXPECT_EQ(_fprintfUTF(file, "lost\n"), -1);
+  host::FailAllocation(2);  // the conversion buffer
+  EXPECT_EQ(_fprintfUTF(file, "lost\n"), -1);
+  EXPECT_EQ(HostCloseFile(file), 0);
+  EXPECT_EQ(_fprintfUTF(nullptr, "no file\n"), -1);
+  EXPECT_EQ(ReadText("piece.txt"), "\xC4\x85\n");
+  EXPECT_EQ(host::OutstandingBlocks(), 0);
 }
 
 }  // namespace
