@@ -23,9 +23,6 @@ constexpr int kDigitCount = 20;
 constexpr char kAttachmentFailed[] =
     "Nie uda\x92o si\x91 doda\x8D za\x92\x86" "cznika";
 
-// "Nie udało się utworzyć wiadomości message.eml"
-constexpr char kMessageNotCreated[] =
-    "Nie uda\x92o si\x91 utworzy\x8D wiadomo\x9E" "ci message.eml";
 // "Nie udało się zapisać wiadomości message.eml"
 constexpr char kMessageNotWritten[] =
     "Nie uda\x92o si\x91 zapisa\x8D wiadomo\x9E" "ci message.eml";
@@ -62,12 +59,8 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
   MailSettings account;
   ReadMailAccount(&account);
 
-  // Without the message file nothing can be mailed: the user is told, so that the report is
-  // not taken as sent.
-  if (message == nullptr) {
-    HostAlert(kMessageNotCreated);
-    return 0;
-  }
+  // Without the message file nothing is written or sent, and nothing is shown here.
+  if (message == nullptr) return 0;
 
   HostFilePrintf(message, "Subject: Raport ze sklepu %s.\n", shopName);
   HostFilePrintf(message, "To: %s\n", account.recipient);
