@@ -14,10 +14,10 @@ file(MAKE_DIRECTORY ${header_folder})
 file(CREATE_LINK ${KRONILOG_JSON_INCLUDE}/nlohmann ${header_folder}/nlohmann SYMBOLIC)
 file(CREATE_LINK ${KRONILOG_CLI11_INCLUDE}/CLI ${header_folder}/CLI SYMBOLIC)
 
-# The emulator's sources, less the native-only ones (module registry, session, libcurl SMTP),
+# The emulator's sources, less the native-only ones (module registry, session loader, libcurl SMTP),
 # with their Win32 counterparts; warnik's program code, whose main WarnikRun calls.
 file(GLOB host_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp ${PROJECT_SOURCE_DIR}/tools/*.cpp)
-list(REMOVE_ITEM host_sources ${PROJECT_SOURCE_DIR}/host/module.cpp ${PROJECT_SOURCE_DIR}/host/session.cpp
+list(REMOVE_ITEM host_sources ${PROJECT_SOURCE_DIR}/host/module.cpp ${PROJECT_SOURCE_DIR}/host/session_loader.cpp
   ${PROJECT_SOURCE_DIR}/host/smtp.cpp)
 file(GLOB win32_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/win32/*.cpp)
 list(REMOVE_ITEM win32_sources ${PROJECT_SOURCE_DIR}/host/win32/warnik_main.cpp)

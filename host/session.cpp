@@ -1,14 +1,15 @@
 // A host session with the plug-in: register WARNIK, load the library, call its entries.
+// The same on both builds; where the plug-in lies by default, the temporary folder of its
+// fresh copy and the words for a failed load come from session_loader.h.
 #include "host/session.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <system_error>
 
 #include "host/codepages.h"
 #include "host/host.h"
 #include "host/menus.h"
-#include "platform/module_registry.h"
+#include "host/session_loader.h"
 
 namespace host {
 namespace {
@@ -21,22 +22,7 @@ Entry EntryCast(FARPROC proc) {
   return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(proc));
 }
 
-// A new private folder under the system's temporary folder; empty on failure.
-std::filesystem::path MakeTemporaryFolder() {
-  std::error_code error;
-  std::filesystem::path base = std::filesystem::temp_directory_path(error);
-  if (error) base = "/tmp";
-  std::string pattern = (base / "kronilog-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
-}
-
 }  // namespace
-
-std::filesystem::path DefaultPluginPath() {
-  if (const char* path = std::getenv("KRONILOG_PLUGIN"); path != nullptr && *path != '\0') return path;
-  return KRONILOG_PLUGIN_PATH;
-}
 
 PluginSession::PluginSession(std::filesystem::path pluginPath) : pluginPath_(std::move(pluginPath)) {}
 
@@ -64,9 +50,9 @@ bool PluginSession::Load(std::string* reason) {
   }
   RegisterWarnikModule();
   InstallPlatformHandlers();
-  module_ = LoadLibraryA(loadedPath_.c_str());
+  module_ = LoadLibraryA(loadedPath_.string().c_str());
   if (module_ == nullptr) {
-    return fail(std::string("the plug-in did not load (") + PlatformLastLoadError() + ")");
+    return fail("the plug-in did not load (" + LastLoadError() + ")");
   }
   main_ = EntryCast<MainEntry>(GetProcAddress(module_, MAKEINTRESOURCEA(30001)));
   notify_ = EntryCast<NotifyEntry>(GetProcAddress(module_, MAKEINTRESOURCEA(30008)));

@@ -1,29 +1,18 @@
-// A host session with the plug-in on Win32: the real loader loads kronilog.dll, runs its
+// The Win32 loader's side of a plug-in session: the real loader loads kronilog.dll, runs its
 // process-attach notification (which binds the host services from this module, WARNIK) and
 // fails the load when that reports failure.
+#include "host/session_loader.h"
+
 #include "host/session.h"
 
 #include <cstdlib>
 #include <random>
 #include <system_error>
 
-#include "host/codepages.h"
-#include "host/host.h"
-#include "host/menus.h"
 #include "host/win32/export_table.h"
 
 namespace host {
-namespace {
 
-// What entry 30001 receives as the host's entry point; the plug-in only tests it for null.
-int HostEntryPoint() { return 0; }
-
-template <typename Entry>
-Entry EntryCast(FARPROC proc) {
-  return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(proc));
-}
-
-// A new private folder under the system's temporary folder; empty on failure.
 std::filesystem::path MakeTemporaryFolder() {
   std::error_code error;
   std::filesystem::path base = std::filesystem::temp_directory_path(error);
@@ -36,8 +25,7 @@ std::filesystem::path MakeTemporaryFolder() {
   return {};
 }
 
-// Why the last load failed, in the system's words.
-std::string LastError() {
+std::string LastLoadError() {
   const DWORD code = GetLastError();
   char text[256] = {};
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
@@ -50,8 +38,6 @@ std::string LastError() {
   return reason;
 }
 
-}  // namespace
-
 std::filesystem::path DefaultPluginPath() {
   if (const char* path = std::getenv("KRONILOG_PLUGIN"); path != nullptr && *path != '\0') return path;
   // The plug-in is installed beside the host program.
@@ -63,79 +49,5 @@ std::filesystem::path DefaultPluginPath() {
 
 // The system's MessageBoxA and Sleep are the real ones on Win32: nothing to hand over.
 void InstallPlatformHandlers() {}
-
-PluginSession::PluginSession(std::filesystem::path pluginPath) : pluginPath_(std::move(pluginPath)) {}
-
-PluginSession::~PluginSession() { Unload(); }
-
-bool PluginSession::Load(std::string* reason) {
-  Unload();
-  const auto fail = [&](const std::string& why) {
-    if (reason != nullptr) *reason = why;
-    Unload();
-    return false;
-  };
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(pluginPath_, error)) {
-    return fail("no plug-in file at " + pluginPath_.string());
-  }
-  loadedPath_ = pluginPath_;
-  if (freshCopy) {
-    copyFolder_ = MakeTemporaryFolder();
-    if (copyFolder_.empty()) return fail("cannot make a temporary folder for the plug-in's copy");
-    loadedPath_ = copyFolder_ / pluginPath_.filename();
-    if (!std::filesystem::copy_file(pluginPath_, loadedPath_, error)) {
-      return fail("cannot copy the plug-in to " + loadedPath_.string() + ": " + error.message());
-    }
-  }
-  RegisterWarnikModule();
-  module_ = LoadLibraryA(loadedPath_.string().c_str());
-  if (module_ == nullptr) return fail("the plug-in did not load (" + LastError() + ")");
-  main_ = EntryCast<MainEntry>(GetProcAddress(module_, MAKEINTRESOURCEA(30001)));
-  notify_ = EntryCast<NotifyEntry>(GetProcAddress(module_, MAKEINTRESOURCEA(30008)));
-  export_ = EntryCast<ExportEntry>(GetProcAddress(module_, MAKEINTRESOURCEA(30009)));
-  if (main_ == nullptr || notify_ == nullptr || export_ == nullptr) {
-    return fail("the plug-in lacks one of its entries 30001, 30008, 30009");
-  }
-  return true;
-}
-
-int PluginSession::CallMain(void* hostEntry, char* nameBuffer) {
-  return main_ != nullptr ? main_(hostEntry, nameBuffer) : -1;
-}
-
-int PluginSession::Start() {
-  if (main_ == nullptr) return -1;
-  char name[256] = {};
-  int result = main_(reinterpret_cast<void*>(&HostEntryPoint), name);
-  name[sizeof name - 1] = '\0';
-  displayName_ = MazoviaToUtf8(name);
-  return result;
-}
-
-int PluginSession::Stop() { return CallMain(nullptr, nullptr); }
-
-int PluginSession::Notify(int flag) { return notify_ != nullptr ? notify_(flag) : -1; }
-
-int PluginSession::RunExport() { return export_ != nullptr ? export_() : -1; }
-
-std::optional<short> PluginSession::PickMenuEntry(unsigned id) {
-  if (module_ == nullptr) return std::nullopt;
-  return PickMenuItem(id);
-}
-
-void PluginSession::Unload() {
-  if (module_ != nullptr) FreeLibrary(module_);
-  module_ = nullptr;
-  main_ = nullptr;
-  notify_ = nullptr;
-  export_ = nullptr;
-  UnregisterWarnikModule();
-  if (!copyFolder_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(copyFolder_, ignored);
-    copyFolder_.clear();
-  }
-}
 
 }  // namespace host
