@@ -232,15 +232,15 @@ def main():
     parser.add_argument("--sizes", default="10000,100000,1000000")
     parser.add_argument("--json", type=Path, help="also write the figures here")
     parser.add_argument("--repeat", type=int, default=0,
-                        help="runs a size (default: 5 up to 100000 receipts, else 1)")
+                        help="runs a size (default: 5 up to 100000 receipts, else 3)")
     args = parser.parse_args()
     sizes = [int(s) for s in args.sizes.split(",") if s]
     args.data.mkdir(parents=True, exist_ok=True)
     results = []
     for size in sizes:
-        # Small sizes take milliseconds and a busy machine shakes them: the run with the
-        # median export time of several stands for the size.
-        repeat = args.repeat if args.repeat else (5 if size <= 100000 else 1)
+        # Small sizes take milliseconds and a busy machine shakes them, large ones meet other
+        # jobs' memory traffic: the run with the median export time stands for the size.
+        repeat = args.repeat if args.repeat else (5 if size <= 100000 else 3)
         print(f"bench: {size} receipts, {repeat} run(s) ...", file=sys.stderr, flush=True)
         runs = sorted((one_size(args.build.resolve(), args.data.resolve(), size)
                        for _ in range(repeat)), key=lambda r: r["export_s"])

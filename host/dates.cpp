@@ -51,6 +51,26 @@ std::tm LocalNow() {
   return local;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A C text as ParseDateText reads it. The texts of the tables are almost always exactly
+// "dd.mm.yy", and the report compares two of them per receipt, so that form is read straight
+// from its bytes (stopping at the first one out of place, never reading past the end); any
+// other text takes the general path.
+std::optional<CivilDate> ParseDateC(const char* text) {
+  if (text == nullptr) return std::nullopt;
+  if (IsDigit(text[0]) && IsDigit(text[1]) && (text[2] == '.' || text[2] == '-') &&
+      IsDigit(text[3]) && IsDigit(text[4]) && text[5] == text[2] && IsDigit(text[6]) &&
+      IsDigit(text[7]) && text[8] == '\0') {
+    CivilDate date{2000 + (text[6] - '0') * 10 + (text[7] - '0'),
+                   (text[3] - '0') * 10 + (text[4] - '0'), (text[0] - '0') * 10 + (text[1] - '0')};
+    if (date.month < 1 || date.month > 12) return std::nullopt;
+    if (date.day < 1 || date.day > DaysInMonth(date.year, date.month)) return std::nullopt;
+    return date;
+  }
+  return ParseDateText(text);
+}
+
 void WarnOnce(const std::string& what) {
   RegisterReset();
   if (clockWarned) return;
@@ -212,7 +232,7 @@ int HOSTAPI HostParseDate(const char* text, short* year, short* month, short* da
   std::optional<CivilDate> date;
   int result = 1;
   if (text != nullptr && !TrimBlanks(text).empty()) {
-    date = ParseDateText(text);
+    date = ParseDateC(text);
     result = date ? 0 : 2;
   }
   CivilDate parts = date.value_or(CivilDate{});
@@ -225,8 +245,8 @@ int HOSTAPI HostParseDate(const char* text, short* year, short* month, short* da
 // The number of days from b to a: positive when a is the later date. Texts that do not parse
 // come after every date (see the top of this file).
 int HOSTAPI HostCompareDates(const char* a, const char* b) {
-  auto first = a != nullptr ? ParseDateText(a) : std::nullopt;
-  auto second = b != nullptr ? ParseDateText(b) : std::nullopt;
+  auto first = ParseDateC(a);
+  auto second = ParseDateC(b);
   if (first && second) return static_cast<int>(DayNumber(*first) - DayNumber(*second));
   if (!first && !second) return 0;
   return first ? -1 : 1;
@@ -237,7 +257,7 @@ int HOSTAPI HostCompareDates(const char* a, const char* b) {
 // result is null.
 char* HOSTAPI HostAddDays(const char* source, char* destination, int days) {
   if (source == nullptr || destination == nullptr) return nullptr;
-  auto date = ParseDateText(source);
+  auto date = ParseDateC(source);
   if (!date) return nullptr;
   long moved = DayNumber(*date) + static_cast<long>(days);
   if (moved < 0 || moved > kLastHostDay) return nullptr;

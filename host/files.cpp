@@ -27,6 +27,8 @@ constexpr std::size_t kFileBufferSize = 64 * 1024;
 
 struct Files {
   std::unordered_set<HostFile*> open;
+  HostFile* lastChecked = nullptr;  // the handle Known() last found open: a file is read or
+                                    // written many times in a row
   std::string failPattern;
 };
 
@@ -46,6 +48,7 @@ void CloseAll() {
     delete file;
   }
   f.open.clear();
+  f.lastChecked = nullptr;
   f.failPattern.clear();
 }
 
@@ -53,10 +56,12 @@ void CloseAll() {
 HostFile* Known(HostFile* file) {
   if (file == nullptr) return nullptr;
   Files& f = files();
+  if (file == f.lastChecked) return file;
   if (f.open.count(file) == 0) {
     Say("file service: a handle the host did not give out was refused");
     return nullptr;
   }
+  f.lastChecked = file;
   return file;
 }
 
@@ -135,6 +140,7 @@ int HOSTAPI HostCloseFile(HostFile* file) {
   HostFile* known = Known(file);
   if (known == nullptr) return -1;
   files().open.erase(known);
+  if (files().lastChecked == known) files().lastChecked = nullptr;
   int result = std::fclose(known->native);
   delete known;
   return result == 0 ? 0 : -1;

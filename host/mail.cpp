@@ -20,10 +20,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <random>
-#include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "host/codepages.h"
 #include "host/host.h"
@@ -160,19 +160,68 @@ std::string DosPath(std::string path) {
   return path;
 }
 
-bool ReadWholeFile(const std::filesystem::path& file, std::string* content) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) return false;
-  *content = buffer.str();
-  return true;
+// A closed-on-return C file.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File OpenForReading(const std::filesystem::path& file) {
+#if defined(_WIN32)
+  return File(_wfopen(file.c_str(), L"rb"));
+#else
+  return File(std::fopen(file.c_str(), "rb"));
+#endif
 }
 
-// Puts the message into the outbox under the next free number; the file is created
+// The whole file, read in one piece of its size (the SMTP upload needs it all).
+bool ReadWholeFile(const std::filesystem::path& file, std::string* content) {
+  File in = OpenForReading(file);
+  if (!in) return false;
+  std::error_code error;
+  const auto size = std::filesystem::file_size(file, error);
+  content->clear();
+  if (!error) content->reserve(static_cast<std::size_t>(size));
+  char chunk[64 * 1024];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) content->append(chunk, got);
+  return std::ferror(in.get()) == 0;
+}
+
+// The start of a message file up to its first empty line (or all of it when it has none),
+// which is where its sender and recipients are; the body is never held in memory for them.
+bool ReadHeaderPart(const std::filesystem::path& file, std::string* header) {
+  File in = OpenForReading(file);
+  if (!in) return false;
+  header->clear();
+  char chunk[16 * 1024];
+  for (;;) {
+    const std::size_t got = std::fread(chunk, 1, sizeof chunk, in.get());
+    const std::size_t from = header->size() >= 2 ? header->size() - 2 : 0;
+    header->append(chunk, got);
+    const bool emptyLine = header->starts_with("\n") || header->starts_with("\r\n") ||
+                           header->find("\n\n", from) != std::string::npos ||
+                           header->find("\n\r\n", from) != std::string::npos;
+    if (emptyLine || got < sizeof chunk) break;
+  }
+  return std::ferror(in.get()) == 0;
+}
+
+// Copies the message file into out in large pieces; false on any read or write fault.
+bool CopyMessage(const std::filesystem::path& source, std::FILE* out) {
+  File in = OpenForReading(source);
+  if (!in) return false;
+  std::vector<char> buffer(1 << 20);
+  std::size_t got;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
+    if (std::fwrite(buffer.data(), 1, got, out) != got) return false;
+  }
+  return std::ferror(in.get()) == 0;
+}
+
+// Puts the message file into the outbox under the next free number; the file is created
 // exclusively, so an existing message is never overwritten.
-bool DeliverToOutbox(const std::string& message, std::filesystem::path* delivered,
+bool DeliverToOutbox(const std::filesystem::path& message, std::filesystem::path* delivered,
                      std::string* reason) {
   const std::filesystem::path outbox = options().outbox.empty() ? "outbox" : options().outbox;
   std::error_code error;
@@ -194,7 +243,7 @@ bool DeliverToOutbox(const std::string& message, std::filesystem::path* delivere
       *reason = "cannot create " + file.string() + ": " + std::strerror(errno);
       return false;
     }
-    const bool written = std::fwrite(message.data(), 1, message.size(), out) == message.size();
+    const bool written = CopyMessage(message, out);
     const bool closed = std::fclose(out) == 0;
     if (!written || !closed) {
       std::filesystem::remove(file, error);
@@ -336,11 +385,12 @@ int HOSTAPI HostSendMail(const char* messageFile, int, const char* server, const
   bool delivered = false;
   std::string reason;
   std::string where;
-  std::string message;
-  if (file.empty() || !ReadWholeFile(DosPath(file), &message)) {
+  const std::filesystem::path messagePath = DosPath(file);
+  std::string header;
+  if (file.empty() || !ReadHeaderPart(messagePath, &header)) {
     reason = "the message file " + MazoviaToUtf8(file) + " cannot be read";
   } else {
-    MailAddresses addresses = ReadMailAddresses(message);
+    MailAddresses addresses = ReadMailAddresses(header);
     addresses.sender = MazoviaToUtf8(addresses.sender);
     for (std::string& recipient : addresses.recipients) recipient = MazoviaToUtf8(recipient);
     event["from"] = addresses.sender;
@@ -355,17 +405,21 @@ int HOSTAPI HostSendMail(const char* messageFile, int, const char* server, const
       request.password = passwordText;
       request.sender = addresses.sender;
       request.recipients = addresses.recipients;
-      request.message = std::move(message);
+      if (!ReadWholeFile(messagePath, &request.message)) {
+        reason = "the message file " + MazoviaToUtf8(file) + " cannot be read";
+      }
       request.caFile = Smtp().caFile;
       request.connectTimeoutSeconds = Smtp().connectTimeout;
       request.totalTimeoutSeconds = Smtp().totalTimeout;
-      const SmtpResult result = DeliverSmtp(request);
-      delivered = result.delivered;
-      reason = result.reason;
-      where = "the mail server " + serverText;
+      if (reason.empty()) {
+        const SmtpResult result = DeliverSmtp(request);
+        delivered = result.delivered;
+        reason = result.reason;
+        where = "the mail server " + serverText;
+      }
     } else {
       std::filesystem::path outboxFile;
-      delivered = DeliverToOutbox(message, &outboxFile, &reason);
+      delivered = DeliverToOutbox(messagePath, &outboxFile, &reason);
       if (delivered) {
         event["outboxFile"] = outboxFile.generic_string();
         where = outboxFile.generic_string();

@@ -3,6 +3,8 @@
 #include "host/tables.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -14,15 +16,19 @@ namespace {
 
 // The tables this host has, with their record sizes.
 constexpr std::pair<int, int> kBuiltInTables[] = {{59, 2618}, {44, 1268}, {45, 515}, {46, 736}, {47, 256}};
+constexpr std::size_t kTableCount = std::size(kBuiltInTables);
 
 struct Table {
   TableDescriptor descriptor{};
   std::vector<std::uint8_t> buffer;
 };
 
+// Kept by the position of the table in kBuiltInTables: every scan step looks its table up, so
+// the lookup is a few comparisons rather than a search of a tree.
 struct Tables {
-  std::map<int, std::unique_ptr<Table>> open;
-  std::map<int, std::vector<std::vector<std::uint8_t>>> records;
+  std::array<std::unique_ptr<Table>, kTableCount> open;
+  std::array<std::vector<std::vector<std::uint8_t>>, kTableCount> records;
+  std::map<int, std::vector<std::vector<std::uint8_t>>> otherRecords;  // numbers without a table
 };
 
 Tables& State() {
@@ -30,17 +36,14 @@ Tables& State() {
   return tables;
 }
 
-[[maybe_unused]] const bool registered = (OnHostReset([] {
-                                            State().open.clear();
-                                            State().records.clear();
-                                          }),
-                                          true);
+[[maybe_unused]] const bool registered = (OnHostReset([] { State() = Tables{}; }), true);
 
-int BuiltInSize(int tableNumber) {
-  for (const auto& [number, size] : kBuiltInTables) {
-    if (number == tableNumber) return size;
+// The position of a built-in table, or -1.
+int Slot(int tableNumber) {
+  for (std::size_t i = 0; i < kTableCount; ++i) {
+    if (kBuiltInTables[i].first == tableNumber) return static_cast<int>(i);
   }
-  return 0;
+  return -1;
 }
 
 }  // namespace
@@ -51,12 +54,12 @@ int BuiltInSize(int tableNumber) {
 // a reader of the real layout run past the buffer.
 TableDescriptor* FindTable(int tableNumber) {
   const Options& o = options();
-  int builtIn = BuiltInSize(tableNumber);
-  if (builtIn == 0 || o.noTables.count(tableNumber) != 0) return nullptr;
-  auto& open = State().open;
-  auto it = open.find(tableNumber);
-  if (it != open.end()) return &it->second->descriptor;
+  int slot = Slot(tableNumber);
+  if (slot < 0 || (!o.noTables.empty() && o.noTables.count(tableNumber) != 0)) return nullptr;
+  std::unique_ptr<Table>& open = State().open[static_cast<std::size_t>(slot)];
+  if (open) return &open->descriptor;
 
+  int builtIn = kBuiltInTables[slot].second;
   auto configured = o.tableSizes.find(tableNumber);
   int size = configured != o.tableSizes.end() ? configured->second : builtIn;
   auto table = std::make_unique<Table>();
@@ -64,19 +67,19 @@ TableDescriptor* FindTable(int tableNumber) {
   table->descriptor.recordSize = static_cast<std::int16_t>(static_cast<std::uint16_t>(size));
   table->descriptor.recordBuffer = table->buffer.data();
   table->descriptor.tableNumber = tableNumber;
-  TableDescriptor* descriptor = &table->descriptor;
-  open.emplace(tableNumber, std::move(table));
-  return descriptor;
+  open = std::move(table);
+  return &open->descriptor;
 }
 
 std::size_t RecordBufferSize(int tableNumber) {
-  auto it = State().open.find(tableNumber);
-  if (it != State().open.end()) return it->second->buffer.size();
-  return FindTable(tableNumber) != nullptr ? State().open.at(tableNumber)->buffer.size() : 0;
+  if (FindTable(tableNumber) == nullptr) return 0;
+  return State().open[static_cast<std::size_t>(Slot(tableNumber))]->buffer.size();
 }
 
 std::vector<std::vector<std::uint8_t>>& TableRecords(int tableNumber) {
-  return State().records[tableNumber];
+  int slot = Slot(tableNumber);
+  if (slot < 0) return State().otherRecords[tableNumber];
+  return State().records[static_cast<std::size_t>(slot)];
 }
 
 void* HOSTAPI HostOpenTable(int tableNumber) { return FindTable(tableNumber); }

@@ -1,5 +1,6 @@
 // The host's fast paths against the general behaviour they replace: the table conversion to
-// UTF-8, the unformatted "%s" writes, and the journal's time and memory marks.
+// UTF-8, the unformatted "%s" writes, the reading of "dd.mm.yy" dates, the shop's row
+// splitting, and the journal's time and memory marks.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/codepages.h"
+#include "host/dates.h"
 #include "host/files.h"
 #include "host/host.h"
 #include "host/services.h"
@@ -102,6 +104,46 @@ TEST_F(FastPaths, UnformattedWritesMatchTheFormatter) {
   EXPECT_EQ(host::HostCloseFile(file), 0);
   EXPECT_EQ(ReadAll("out.txt"), "100% <pewne>%d%s%n\n\n[x]\nab");
   EXPECT_EQ(host::HostFilePrintf(nullptr, "%s", "x"), -1);
+}
+
+// The day of a date text by the general reader, or -1 when it reads none.
+long DayByGeneralReading(const std::string& text) {
+  auto date = host::ParseDateText(text);
+  return date ? host::DayNumber(*date) : -1;
+}
+
+// Every text of the shape "dd.mm.yy" (either separator, a few wrong ones) and those with a
+// byte more or less: the date services read each the way the general reader does.
+TEST_F(FastPaths, DateTextsOfTheUsualShapeReadAsTheGeneralReadingDoes) {
+  const long firstDay = DayByGeneralReading("01.01.00");
+  int compared = 0;
+  for (int day = 0; day <= 32; ++day) {
+    for (int month = 0; month <= 13; ++month) {
+      for (int year : {0, 24, 99}) {
+        for (const char* separators : {"..", "--", ".-", "./"}) {
+          char text[9];
+          std::snprintf(text, sizeof text, "%02d%c%02d%c%02d", day, separators[0], month,
+                        separators[1], year);
+          for (const std::string& candidate :
+               {std::string(text), std::string(text) + " ", " " + std::string(text),
+                std::string(text) + "0", std::string(text, 7)}) {
+            long expected = DayByGeneralReading(candidate);
+            int distance = host::HostCompareDates(candidate.c_str(), "01.01.00");
+            if (expected < 0) {
+              EXPECT_EQ(distance, 1) << candidate;  // after every date
+            } else {
+              EXPECT_EQ(distance, expected - firstDay) << candidate;
+            }
+            short y = -1, m = -1, d = -1;
+            EXPECT_EQ(host::HostParseDate(candidate.c_str(), &y, &m, &d, 0), expected < 0 ? 2 : 0)
+                << candidate;
+            ++compared;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(compared, 33 * 14 * 3 * 4 * 5);
 }
 
 struct ReadRow {

@@ -150,6 +150,30 @@ TEST_F(HostMail, WithoutSmtpEachMessageGoesIntoTheOutbox) {
   }
 }
 
+// The outbox copy is made piece by piece, and the addresses are read from the header only:
+// a message of several megabytes (with a NUL and lines without an end) arrives byte for byte,
+// and a To: line in its body, or after a long header that crosses the reading's pieces, is
+// not taken for the header's.
+TEST_F(HostMail, LargeMessagesAreCopiedWholeAndAddressedFromTheHeader) {
+  std::string body;
+  for (int i = 0; body.size() < 5'000'000; ++i) body += "linia " + std::to_string(i) + "\n";
+  body += std::string("\0To: body@x.test\r\nkoniec", 25);
+  const std::string large = std::string(kMessage) + body;
+  WriteBytes("message.eml", large);
+  EXPECT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 1);
+  EXPECT_EQ(ReadBytes("outbox/0001.eml"), large);
+
+  for (std::size_t padding : {16 * 1024 - 58, 16 * 1024 - 57, 16 * 1024 - 56, 40 * 1024}) {
+    const std::string header =
+        "Subject: S\nX-Padding: " + std::string(padding, 'p') + "\nFrom: s@b.test\r\n";
+    WriteBytes("message.eml", header + "To: first@b.test\r\n\r\nTo: body@x.test\n" + body);
+    EXPECT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 1);
+    EXPECT_EQ(Events("mail").back()["to"], nlohmann::json::array({"first@b.test"})) << padding;
+    WriteBytes("message.eml", header + "\r\nTo: body@x.test\n" + body);
+    EXPECT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 0) << padding;
+  }
+}
+
 TEST_F(HostMail, OutboxNumbersGoOnAfterTheHighest) {
   host::Options options;
   options.outbox = "sent/mail";
