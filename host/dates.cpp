@@ -25,11 +25,13 @@ void RegisterReset() {
   (void)registered;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // A run of 1..maxDigits decimal digits at text[pos]; pos moves past it.
 bool ReadNumber(std::string_view text, std::size_t& pos, std::size_t maxDigits, int& value,
                 std::size_t& digits) {
   std::size_t start = pos;
-  while (pos < text.size() && pos - start < maxDigits && text[pos] >= '0' && text[pos] <= '9') {
+  while (pos < text.size() && pos - start < maxDigits && IsDigit(text[pos])) {
     ++pos;
   }
   digits = pos - start;
@@ -50,8 +52,6 @@ std::tm LocalNow() {
   localtime_r(&now, &local);
   return local;
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A C text as ParseDateText reads it. The texts of the tables are almost always exactly
 // "dd.mm.yy", and the report compares two of them per receipt, so that form is read straight
@@ -139,7 +139,7 @@ std::optional<CivilDate> ParseDateText(std::string_view text) {
 std::optional<CivilDate> ParseHostDateText(std::string_view text) {
   if (text.size() != 8 || text[2] != '.' || text[5] != '.') return std::nullopt;
   for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    if (!IsDigit(text[i])) return std::nullopt;
   }
   return ParseDateText(text);
 }

@@ -386,9 +386,10 @@ int HOSTAPI HostSendMail(const char* messageFile, int, const char* server, const
   std::string reason;
   std::string where;
   const std::filesystem::path messagePath = DosPath(file);
+  const std::string unreadable = "the message file " + MazoviaToUtf8(file) + " cannot be read";
   std::string header;
   if (file.empty() || !ReadHeaderPart(messagePath, &header)) {
-    reason = "the message file " + MazoviaToUtf8(file) + " cannot be read";
+    reason = unreadable;
   } else {
     MailAddresses addresses = ReadMailAddresses(header);
     addresses.sender = MazoviaToUtf8(addresses.sender);
@@ -399,19 +400,18 @@ int HOSTAPI HostSendMail(const char* messageFile, int, const char* server, const
       reason = MazoviaToUtf8(addresses.problem);
     } else if (options().smtp) {
       SmtpRequest request;
-      request.server = serverText;
-      request.authentication = authentication;
-      request.login = loginText;
-      request.password = passwordText;
-      request.sender = addresses.sender;
-      request.recipients = addresses.recipients;
       if (!ReadWholeFile(messagePath, &request.message)) {
-        reason = "the message file " + MazoviaToUtf8(file) + " cannot be read";
-      }
-      request.caFile = Smtp().caFile;
-      request.connectTimeoutSeconds = Smtp().connectTimeout;
-      request.totalTimeoutSeconds = Smtp().totalTimeout;
-      if (reason.empty()) {
+        reason = unreadable;
+      } else {
+        request.server = serverText;
+        request.authentication = authentication;
+        request.login = loginText;
+        request.password = passwordText;
+        request.sender = addresses.sender;
+        request.recipients = addresses.recipients;
+        request.caFile = Smtp().caFile;
+        request.connectTimeoutSeconds = Smtp().connectTimeout;
+        request.totalTimeoutSeconds = Smtp().totalTimeout;
         const SmtpResult result = DeliverSmtp(request);
         delivered = result.delivered;
         reason = result.reason;

@@ -514,6 +514,23 @@ bool CsvReader::Next() {
         }
         endOfLine = true;
       }
+      // Outside quotes a field ends with its row or with a comma that starts the next one.
+      auto endRow = [&] {
+        fields_.back().end = row_.size();
+        endLine_ = line;
+        endColumn_ = column;
+        rowEnded = true;
+      };
+      auto nextField = [&] {
+        if (fields_.size() >= kMostFields) {
+          Fail(line, column, "a row with more than " + std::to_string(kMostFields) + " fields");
+          return false;
+        }
+        fields_.back().end = row_.size();
+        fields_.push_back({row_.size(), row_.size(), line_, column_ + 1});
+        state = kFieldStart;
+        return true;
+      };
       switch (state) {
         case kFieldStart:
           if (c == '"') {
@@ -528,18 +545,9 @@ bool CsvReader::Next() {
           [[fallthrough]];
         case kUnquoted:
           if (endOfLine) {
-            fields_.back().end = row_.size();
-            endLine_ = line;
-            endColumn_ = column;
-            rowEnded = true;
+            endRow();
           } else if (c == ',') {
-            if (fields_.size() >= kMostFields) {
-              Fail(line, column, "a row with more than " + std::to_string(kMostFields) + " fields");
-              return false;
-            }
-            fields_.back().end = row_.size();
-            fields_.push_back({row_.size(), row_.size(), line_, column_ + 1});
-            state = kFieldStart;
+            if (!nextField()) return false;
           } else if (c == '"') {
             Fail(line, column, "a quote inside a field that does not begin with one (quote the whole field and double the quote)");
             return false;
@@ -559,18 +567,9 @@ bool CsvReader::Next() {
             row_.push_back('"');
             state = kQuoted;
           } else if (endOfLine) {
-            fields_.back().end = row_.size();
-            endLine_ = line;
-            endColumn_ = column;
-            rowEnded = true;
+            endRow();
           } else if (c == ',') {
-            if (fields_.size() >= kMostFields) {
-              Fail(line, column, "a row with more than " + std::to_string(kMostFields) + " fields");
-              return false;
-            }
-            fields_.back().end = row_.size();
-            fields_.push_back({row_.size(), row_.size(), line_, column_ + 1});
-            state = kFieldStart;
+            if (!nextField()) return false;
           } else {
             Fail(line, column, "text after the closing quote of a field");
             return false;

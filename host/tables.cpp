@@ -46,34 +46,38 @@ int Slot(int tableNumber) {
   return -1;
 }
 
-}  // namespace
-
 // The descriptor shows the size the host claims (--table-size, kept in its 16-bit field the
 // way the host stores it, so 40000 reads back as -25536). The record buffer behind it is never
 // smaller than the table's real record layout, so a host claiming a smaller size cannot make
 // a reader of the real layout run past the buffer.
-TableDescriptor* FindTable(int tableNumber) {
+Table* OpenTable(int tableNumber) {
   const Options& o = options();
   int slot = Slot(tableNumber);
   if (slot < 0 || (!o.noTables.empty() && o.noTables.count(tableNumber) != 0)) return nullptr;
   std::unique_ptr<Table>& open = State().open[static_cast<std::size_t>(slot)];
-  if (open) return &open->descriptor;
+  if (open) return open.get();
 
   int builtIn = kBuiltInTables[slot].second;
   auto configured = o.tableSizes.find(tableNumber);
   int size = configured != o.tableSizes.end() ? configured->second : builtIn;
-  auto table = std::make_unique<Table>();
-  table->buffer.assign(static_cast<std::size_t>(std::max(size, builtIn)), 0);
-  table->descriptor.recordSize = static_cast<std::int16_t>(static_cast<std::uint16_t>(size));
-  table->descriptor.recordBuffer = table->buffer.data();
-  table->descriptor.tableNumber = tableNumber;
-  open = std::move(table);
-  return &open->descriptor;
+  open = std::make_unique<Table>();
+  open->buffer.assign(static_cast<std::size_t>(std::max(size, builtIn)), 0);
+  open->descriptor.recordSize = static_cast<std::int16_t>(static_cast<std::uint16_t>(size));
+  open->descriptor.recordBuffer = open->buffer.data();
+  open->descriptor.tableNumber = tableNumber;
+  return open.get();
+}
+
+}  // namespace
+
+TableDescriptor* FindTable(int tableNumber) {
+  Table* table = OpenTable(tableNumber);
+  return table != nullptr ? &table->descriptor : nullptr;
 }
 
 std::size_t RecordBufferSize(int tableNumber) {
-  if (FindTable(tableNumber) == nullptr) return 0;
-  return State().open[static_cast<std::size_t>(Slot(tableNumber))]->buffer.size();
+  Table* table = OpenTable(tableNumber);
+  return table != nullptr ? table->buffer.size() : 0;
 }
 
 std::vector<std::vector<std::uint8_t>>& TableRecords(int tableNumber) {

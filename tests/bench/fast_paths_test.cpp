@@ -20,33 +20,11 @@
 #include "host/host.h"
 #include "host/services.h"
 #include "host/shop_data.h"
+#include "tests/settings/test_folder.h"
 
 namespace {
 
-class FastPaths : public ::testing::Test {
- protected:
-  void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    std::string pattern = (std::filesystem::temp_directory_path() / "kronilog-bench-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    std::filesystem::current_path(folder_);
-    host::Options options;
-    options.quietTerminal = true;
-    host::ResetHost(options);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(folder_);
-  }
-  static std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  std::filesystem::path previous_;
-  std::filesystem::path folder_;
-};
+class FastPaths : public InTempFolder {};
 
 // What the conversion must give: the whole text converted, then cut before the first
 // character that does not fit whole.
