@@ -2,7 +2,7 @@
 # The export benchmark in one command (see bench/README.md):
 #   bash bench/run.sh [--sizes 10000,100000,1000000] [--build DIR] [--data DIR] [--json FILE]
 #                     [--repeat N]   (runs a size N times and keeps the median; default 11
-#                                     up to 10 000 receipts, 5 up to 100 000, 3 above)
+#                                     up to 10 000 receipts, 5 above)
 #   bash bench/run.sh --smoke [--build DIR]     10 000 receipts, checks only (for CI)
 # Builds warnik, the plug-in and the baseline (Release, in build-release/ unless --build names
 # a folder), then runs bench/bench.py.
