@@ -3,6 +3,7 @@
 #   bash bench/run.sh [--sizes 10000,100000,1000000] [--build DIR] [--data DIR] [--json FILE]
 #                     [--repeat N]   (runs a size N times and keeps the median; default 11
 #                                     up to 10 000 receipts, 5 above)
+#                     [--huge-pages]  (both programs allocate with transparent huge pages)
 #   bash bench/run.sh --smoke [--build DIR]     10 000 receipts, checks only (for CI)
 # Builds warnik, the plug-in and the baseline (Release, in build-release/ unless --build names
 # a folder), then runs bench/bench.py.
@@ -16,6 +17,7 @@ sizes="10000,100000,1000000"
 json=""
 repeat=""
 smoke=0
+huge=0
 
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -24,8 +26,9 @@ while [ $# -gt 0 ]; do
     --data) data="$2"; shift 2 ;;
     --json) json="$2"; shift 2 ;;
     --repeat) repeat="$2"; shift 2 ;;
+    --huge-pages) huge=1; shift ;;
     --smoke) smoke=1; shift ;;
-    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
     *) echo "bench: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -49,4 +52,5 @@ cmake --build "$build" -j2 --target warnik kronilog bench_baseline >/dev/null
 args=(--build "$build" --data "$data" --sizes "$sizes")
 [ -z "$json" ] || args+=(--json "$json")
 [ -z "$repeat" ] || args+=(--repeat "$repeat")
+[ "$huge" = 0 ] || args+=(--huge-pages)
 exec python3 "$here/bench.py" "${args[@]}"
