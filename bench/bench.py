@@ -101,9 +101,12 @@ def without_creation_stamp(data):
 
 def attachment_body(message):
     """The Base64 lines of message.eml's attachment part."""
-    head = message.index(b"Content-Transfer-Encoding: base64\n")
-    start = message.index(b"\n\n", head) + 2
-    end = message.index(b"\n--", start) + 1
+    try:
+        head = message.index(b"Content-Transfer-Encoding: base64\n")
+        start = message.index(b"\n\n", head) + 2
+        end = message.index(b"\n--", start) + 1
+    except ValueError:
+        fail("message.eml has no complete attachment part (see the alerts in journal.jsonl)")
     return message[start:end]
 
 

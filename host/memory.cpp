@@ -15,7 +15,9 @@ namespace host {
 namespace {
 
 constexpr std::size_t kLargeBlock = 64 * 1024;
-constexpr std::size_t kLargestRequest = 256u * 1024 * 1024;
+// About the most a 32-bit host process could still find in one piece; enough for the report
+// of a million card transactions (about 265 MB) and its Base64 text (about 350 MB).
+constexpr std::size_t kLargestRequest = 1024u * 1024 * 1024;
 constexpr std::size_t kKeptLargeBlocks = 2;
 
 struct Memory {

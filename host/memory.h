@@ -8,7 +8,7 @@
 //   and a terminating NUL.
 // HostFree(block): gives a block back; null is harmless, a pointer the host did not give out
 //   (or gave out and got back already) is reported on the terminal and left alone.
-// Requests of zero or negative size, or of more than 256 MiB, are refused with null.
+// Requests of zero or negative size, or of more than 1 GiB, are refused with null.
 #pragma once
 
 #include <cstddef>

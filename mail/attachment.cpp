@@ -50,9 +50,11 @@ int EncodeFileBase64(const char* sourcePath, const char* destinationPath) {
 
   // Only the bytes actually read are encoded: a short read passes on what it got.
   char* encoded = HostBase64Encode(content, bytesRead);
-  // A temporary file cut short (a full disk) would make a mail with half a report in it:
-  // that counts as an attachment that could not be made.
-  bool written = true;
+  // No text for a report that has bytes (the host had no memory for it: a report of a few
+  // hundred megabytes) would mail an attachment with nothing in it as if the report had gone
+  // out, and so would a temporary file cut short (a full disk) with half a report: both count
+  // as an attachment that could not be made.
+  bool written = encoded != nullptr || bytesRead == 0;
   if (encoded != nullptr) {
     const int encodedLength = static_cast<int>(std::strlen(encoded));
     if (encodedLength > 0) written = HostWriteFile(encoded, 1, encodedLength, destination) == encodedLength;

@@ -53,7 +53,8 @@ TEST_F(HostMemory, TheNthRequestFailsOnce) {
 TEST_F(HostMemory, SizesOutOfRangeAreRefused) {
   EXPECT_EQ(host::HostAlloc(0), nullptr);
   EXPECT_EQ(host::HostAllocBlock(1, -5), nullptr);
-  EXPECT_EQ(host::HostAllocBlock(1, 512 * 1024 * 1024), nullptr);
+  EXPECT_EQ(host::HostAllocBlock(1, 1024 * 1024 * 1024 + 1), nullptr);
+  EXPECT_EQ(host::HostAlloc(1024 * 1024 * 1024 + 1), nullptr);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
 }
 
