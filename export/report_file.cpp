@@ -145,8 +145,8 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate) {
   scan.written = WriteReportHead(file, settings.partnerId, startDate, endDate);
   ScanSalesRecords(sales, file, startDate, endDate, settings.excludedGroups, &scan);
 
-  // 9. The tail, only under a report that holds every card receipt the host could give: a
-  // file without it is no well-formed report, so it cannot pass for a complete one.
+  // 9. The tail, only under a report that holds every card receipt and every piece: a file
+  // without it is no well-formed report, so it cannot pass for a complete one.
   char today[12] = {};
   char now[16] = {};
   HostTodayText(today);
@@ -155,7 +155,9 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate) {
   now[sizeof now - 1] = '\0';
   char creationStamp[kIsoDateTimeSize];
   IsoDateTimeText(creationStamp, today, now);
-  if (!scan.linesFailed) scan.written = WriteReportTail(file, scan.checksumHundredths, creationStamp) && scan.written;
+  if (!scan.linesFailed && scan.written) {
+    scan.written = WriteReportTail(file, scan.checksumHundredths, creationStamp);
+  }
 
   // 10. The close; every piece must have reached the disk.
   scan.written = HostCloseFile(file) == 0 && scan.written;
