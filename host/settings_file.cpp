@@ -65,6 +65,7 @@ constexpr KnownSetting kKnownSettings[] = {
     {"odczytParagonowZKas", "Kasa09", "%d", 0},
     {"odczytParagonowZKas", "Kasa10", "%d", 0},
     {"danePomocnicze", "DataOstatniegoEksportu", "%s", 11},
+    {"danePomocnicze", "DataNieudanejProby", "%s", 11},
     {"danePomocnicze", "OstatniOdczyt", "%s", 99},
 };
 
