@@ -40,7 +40,9 @@ function(kronilog_release_dll target)
 
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   set(zip ${KRONILOG_DIST_DIR}/kronilog-${PROJECT_VERSION}-win32.zip)
+  # The guide must explain every message the plug-in shows before it is packed.
   add_custom_target(kronilog_package
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/packaging/check_guide.py ${PROJECT_SOURCE_DIR}
     COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/packaging/make_package.py
       --dll $<TARGET_FILE:${target}> --version ${PROJECT_VERSION} --source ${PROJECT_SOURCE_DIR}
       --work ${PROJECT_BINARY_DIR}/package --output ${zip}

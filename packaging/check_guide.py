@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Checks that the shop's guide (docs/INSTRUKCJA.md) quotes every text the plug-in can show.
+
+Every string literal of the plug-in's sources (frame/, settings/, export/, mail/) that holds
+two words or more is decoded from Mazovia and split at its format directives, line breaks and the host's
+markup; each piece with a letter in it must stand in the guide (blockquote marks and line
+breaks there read as blanks). Texts that never reach the screen (what goes into the report,
+the message or the settings file, code assertions) are named in NOT_SHOWN. A new message, or
+a changed one, thus fails the release until the guide explains it.
+
+Usage: check_guide.py [SOURCE_TREE]
+"""
+import re
+import sys
+from pathlib import Path
+
+FOLDERS = ["frame", "settings", "export", "mail"]
+
+# The Polish letters of the Mazovia code page; the rest of its upper half is code page 437.
+MAZOVIA = {0x86: "ą", 0x8D: "ć", 0x8F: "Ą", 0x90: "Ę", 0x91: "ę", 0x92: "ł", 0x95: "Ć",
+           0x98: "Ś", 0x9C: "Ł", 0x9E: "ś", 0xA0: "Ź", 0xA1: "Ż", 0xA2: "ó", 0xA3: "Ó",
+           0xA4: "ń", 0xA5: "Ń", 0xA6: "ź", 0xA7: "ż"}
+
+NOT_SHOWN = {
+    # The readers' names, for warnik's settings command.
+    "report file writer", "report message", "export run", "automatic export",
+    # The report file.
+    '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<Kronilog>\n<Dealer ID="%02ld">\n',
+    # The message.
+    "Raport ze sklepu ", "Subject: Eksport Targomir-Kronilog\n", "MIME-Version: 1.0\n",
+    'Content-Type: multipart/mixed;\n boundary="%s"\n\nThis is a multi-part message in MIME format.\n',
+    "Content-Type: text/plain; charset=UTF-8; format=flowed\nContent-Transfer-Encoding: 7bit\n\n",
+    "\nRaport Kronilog - data wykonania:\n%s\n\n",
+    'Content-Type: application/xml;\n name="%s.%s"\nContent-Transfer-Encoding: base64\n'
+    'Content-Disposition: attachment;\n filename="%s.%s"\n\n',
+}
+
+ESCAPES = {"n": 10, "t": 9, "r": 13, "0": 0, '"': 34, "\\": 92, "'": 39, "a": 7}
+WORDS = re.compile(r"[^\W\d_]{2,}\s+\S*[^\W\d_]{2,}")  # two words: a text, not a name
+DIRECTIVE = re.compile(r"%[-+ 0#]*\d*(?:\.\d+)?(?:ll|l|h)?[sdiufxXc%]")
+
+
+def string_literals(source):
+    """The string literals of a C++ source, adjacent ones joined, as bytes; those inside a
+    static_assert are left out."""
+    found, i, n = [], 0, len(source)
+    current, current_assert, current_end, statement_start = None, False, -1, 0
+    while i < n:
+        if source.startswith("//", i):
+            end = source.find("\n", i)
+            i = n if end < 0 else end
+            continue
+        if source.startswith("/*", i):
+            i = source.find("*/", i) + 2
+            continue
+        c = source[i]
+        if c in ";{}":
+            statement_start = i + 1
+        if c == "'":
+            j = i + 1
+            while source[j] != "'":
+                j += 2 if source[j] == "\\" else 1
+            i = j + 1
+            continue
+        if c != '"':
+            i += 1
+            continue
+        j, text = i + 1, bytearray()
+        while source[j] != '"':
+            if source[j] != "\\":
+                text += source[j].encode("latin-1")
+                j += 1
+            elif source[j + 1] == "x":
+                k = j + 2
+                while k < n and source[k] in "0123456789abcdefABCDEF":
+                    k += 1
+                text.append(int(source[j + 2:k], 16) & 0xFF)
+                j = k
+            else:
+                text.append(ESCAPES[source[j + 1]])
+                j += 2
+        in_assert = "static_assert" in source[statement_start:i]
+        if current is not None and source[current_end:i].strip() == "":
+            current += text
+        else:
+            if current is not None and not current_assert:
+                found.append(bytes(current))
+            current, current_assert = text, in_assert
+        current_end = i = j + 1
+    if current is not None and not current_assert:
+        found.append(bytes(current))
+    return found
+
+
+def decoded(text):
+    return "".join(MAZOVIA.get(b, bytes([b]).decode("cp437")) if b >= 0x80 else chr(b)
+                   for b in text)
+
+
+def pieces(message):
+    """The parts of a message that the guide must quote: between directives, line breaks and
+    markup, with at least one letter."""
+    message = re.sub("\x01t[^\x01]*\x01", "\n", message)  # tab stops of the host's markup
+    for part in re.split(r"[\x00-\x1f]", DIRECTIVE.sub("\n", message)):
+        part = " ".join(part.split())
+        if re.search(r"[^\W\d_]", part):
+            yield part
+
+
+def guide_text(path):
+    lines = path.read_text(encoding="utf-8").splitlines()
+    return " ".join(" ".join(re.sub(r"^\s*>\s?", "", line) for line in lines).split())
+
+
+def main():
+    root = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent
+    guide = guide_text(root / "docs" / "INSTRUKCJA.md")
+    missing, messages = [], 0
+    for folder in FOLDERS:
+        for source in sorted((root / folder).iterdir()):
+            if source.suffix not in (".cpp", ".h", ".inc"):
+                continue
+            text = source.read_text(encoding="latin-1")
+            code = re.sub(r"(?m)^\s*#.*$", "", text)  # includes and pragmas name no message
+            for literal in string_literals(code):
+                message = decoded(literal)
+                if message in NOT_SHOWN or not WORDS.search(message):
+                    continue
+                messages += 1
+                absent = [part for part in pieces(message) if part not in guide]
+                if absent:
+                    missing.append((source.relative_to(root), message, absent))
+    for source, message, absent in missing:
+        print(f"check_guide: {source}: {message!r} is not in docs/INSTRUKCJA.md "
+              f"(missing: {' | '.join(absent)})", file=sys.stderr)
+    if missing:
+        print("check_guide: quote each message in the guide and say what it means and what to do,"
+              " or, if it never reaches the screen, name it in NOT_SHOWN", file=sys.stderr)
+        sys.exit(1)
+    print(f"check_guide: docs/INSTRUKCJA.md quotes all {messages} texts the plug-in shows")
+
+
+if __name__ == "__main__":
+    main()
