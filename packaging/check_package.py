@@ -4,7 +4,7 @@
 - It holds exactly the package's files, in the package's order.
 - SHA256SUMS names every other file once, and every sum matches.
 - INSTRUKCJA.txt is INSTRUKCJA.md with Windows line ends (and a byte-order mark); the guide is
-  UTF-8; Kronilog.ini is plain ASCII with Windows line ends; the schema is well-formed XML;
+  UTF-8 and names the version; Kronilog.ini is plain ASCII with Windows line ends; the schema is well-formed XML;
   CHANGELOG.md has a section for the version.
 - kronilog.dll is a 32-bit Windows DLL without a time stamp, symbols or debug sections, and
   its version resource names the version (fixed and text), the product, a description in
@@ -206,6 +206,8 @@ def check_texts(contents, version):
         problem("INSTRUKCJA.md is not UTF-8")
     if b"\r" in guide:
         problem("INSTRUKCJA.md has carriage returns")
+    if f"wersja {version}".encode() not in guide:
+        problem(f"INSTRUKCJA.md is not the guide of version {version}")
     if contents["INSTRUKCJA.txt"] != BOM + guide.replace(b"\n", b"\r\n"):
         problem("INSTRUKCJA.txt is not INSTRUKCJA.md with Windows line ends")
     ini = contents["Kronilog.ini"]

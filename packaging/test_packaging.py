@@ -80,6 +80,8 @@ class Package(unittest.TestCase):
                 ("INSTRUKCJA.txt", lambda d: d.replace(b"\r\n", b"\n"), "Windows line ends"),
             "settings with Unix line ends": ("Kronilog.ini", lambda d: d.replace(b"\r\n", b"\n"),
                                              "Windows line ends"),
+            "the guide of another version": ("INSTRUKCJA.md", lambda d: d.replace(b"wersja 1.0.0", b"wersja 0.9"),
+                                             "not the guide of version"),
             "no section for the version": ("CHANGELOG.md", lambda d: at(d, b"## [1.0.0]", b"## [0.9]"),
                                            "no section"),
         }
