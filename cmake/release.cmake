@@ -26,9 +26,17 @@ endif()
 # Called on the Win32 plug-in target once it exists.
 function(kronilog_release_dll target)
   enable_language(RC)
-  # The resource names the project's version; windres writes no time into it.
-  string(REPLACE "." "," version_commas "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
-  set(KRONILOG_VERSION_COMMAS ${version_commas})
+  # The resource names the project's version (four numbers, missing ones 0); windres writes
+  # no time into it.
+  set(KRONILOG_VERSION_COMMAS "")
+  foreach(part MAJOR MINOR PATCH TWEAK)
+    set(number "${PROJECT_VERSION_${part}}")
+    if(number STREQUAL "")
+      set(number 0)
+    endif()
+    list(APPEND KRONILOG_VERSION_COMMAS ${number})
+  endforeach()
+  string(REPLACE ";" "," KRONILOG_VERSION_COMMAS "${KRONILOG_VERSION_COMMAS}")
   configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${PROJECT_BINARY_DIR}/version.rc @ONLY)
   target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/version.rc)
   if(NOT KRONILOG_RELEASE)

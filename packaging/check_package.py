@@ -163,7 +163,8 @@ def check_dll(data, version):
     except (ValueError, struct.error, UnicodeDecodeError) as error:
         problem(f"kronilog.dll's version resource cannot be read: {error}")
         return
-    four_parts = f"{version}.0"
+    parts = version.split(".")
+    four_parts = ".".join(parts + ["0"] * (4 - len(parts)))
     for what, found in (("file version", file_version), ("product version", product_version)):
         if found != four_parts:
             problem(f"kronilog.dll's fixed {what} is {found}, not {four_parts}")
