@@ -48,19 +48,22 @@ ReceiptVerdict SelectReceipt(const unsigned char* record, const char* startDate,
   RecordText(record, tspr::kSaleDate, tspr::kSaleDateRoom, saleDate);
   if (saleDate[0] == '\0') return ReceiptVerdict::kNotInReport;
 
-  // The transaction's date is the sale date with its dots turned into dashes.
+  // The card test comes before the period's: it needs no host call, and most receipts name
+  // no card. The outcome is the same in either order.
+  char remark[tspr::kRemarkRoom + 1];
+  RecordText(record, tspr::kRemark, tspr::kRemarkRoom, remark);
+  if (!CardNumberFromRemark(remark, out->card)) return ReceiptVerdict::kNotInReport;
+
+  // The transaction's date is the sale date with its dots turned into dashes. A date that does
+  // not parse cannot be placed in the period: such a receipt is never dropped unseen.
   char dashedDate[tspr::kSaleDateRoom + 1];
-  std::memcpy(dashedDate, saleDate, sizeof saleDate);
+  std::memcpy(dashedDate, saleDate, std::strlen(saleDate) + 1);
   for (char* c = dashedDate; *c != '\0'; ++c) {
     if (*c == '.') *c = '-';
   }
   short year, month, day;
   const bool dateReadable = ParseReportDate(dashedDate, &year, &month, &day);
   if (dateReadable && !InPeriod(saleDate, startDate, endDate)) return ReceiptVerdict::kNotInReport;
-
-  char remark[tspr::kRemarkRoom + 1];
-  RecordText(record, tspr::kRemark, tspr::kRemarkRoom, remark);
-  if (!CardNumberFromRemark(remark, out->card)) return ReceiptVerdict::kNotInReport;
   RecordText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, out->documentNumber);
 
   double amount;
