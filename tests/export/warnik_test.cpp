@@ -65,14 +65,15 @@ struct AutoExport {
   std::vector<std::string> newReports;  // "PeriodBegin..PeriodEnd" of each report made
 };
 
-AutoExport RunAutoExport(const std::string& today, std::vector<std::string> extra = {}) {
+AutoExport RunAutoExport(const std::string& today, std::vector<std::string> extra = {},
+                         int status = 0) {
   auto before = ReportFiles();
   std::vector<std::string> arguments = {"--shop", kShop, "--today", today, "--now", "08:00:00",
                                         "--seed", "1", "--no-wait"};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   arguments.push_back("auto-export");
   RunResult run = RunWarnik(arguments);
-  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.status, status) << run.output;
   AutoExport result;
   std::smatch match;
   if (std::regex_search(run.output, match, std::regex(R"(\(entry 30009 returned (-?\d+)\))"))) {
@@ -170,7 +171,7 @@ TEST(ExportWarnik, AutomaticExportThatCannotWriteItsReportCoversTheSameDaysNextT
   WorkFolder folder;
   WriteText("Kronilog.ini", "[danePomocnicze]\nDataOstatniegoEksportu=18.03.26\n");
   WriteText("RAP_KART", "a plain file where the folder should be");
-  AutoExport run = RunAutoExport("23.03.26", {"--journal", "failed.jsonl"});
+  AutoExport run = RunAutoExport("23.03.26", {"--journal", "failed.jsonl"}, 3);  // not exported
   EXPECT_EQ(run.entryResult, 1);
   EXPECT_EQ(Stored(), "18.03.26");
   EXPECT_FALSE(LastRange());

@@ -16,9 +16,12 @@
 
 #include "frame/host_binding.h"
 #include "frame/plugin_state.h"
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/session.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
 
 namespace mailtest {
 namespace {
@@ -56,6 +59,14 @@ std::string ReadBytes(const std::filesystem::path& file) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+std::string WithoutSubmissionHeaders(const std::string& delivered) {
+  std::string text = delivered;
+  for (const char* name : {"Date: ", "Message-ID: "}) {
+    if (text.starts_with(name)) text.erase(0, text.find('\n') + 1);
+  }
+  return text;
 }
 
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {

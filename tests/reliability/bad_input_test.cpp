@@ -12,10 +12,12 @@
 #include "export/record_layout.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/settings_file.h"
-#include "host/tables.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
+#include "host/tables/tables.h"
+#include "host/tables/table_store.h"
 #include "settings/settings.h"
 #include "tests/reliability/support.h"
 
@@ -31,22 +33,29 @@ class BadInput : public Reliability {
     HostCashRegisterSelect(flags, 10);
     HostCashRegisterRead(1, 0);
   }
-  std::vector<std::uint8_t>& Receipt(std::int32_t id) {
-    for (auto& record : host::TableRecords(tspr::kTable)) {
+  // The place of a receipt in table 44 (index 24's order).
+  static std::size_t Place(std::int32_t id) {
+    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
+      std::vector<std::uint8_t> record = host::TableRecord(tspr::kTable, place);
       std::int32_t found;
       std::memcpy(&found, record.data() + tspr::kReceiptId, 4);
-      if (found == id) return record;
+      if (found == id) return place;
     }
     ADD_FAILURE() << "no receipt " << id;
-    static std::vector<std::uint8_t> none(tspr::kRecordSize);
-    return none;
+    return 0;
   }
-  static void PutText(std::vector<std::uint8_t>& record, int offset, int room, const std::string& text) {
+  static std::vector<std::uint8_t> Receipt(std::int32_t id) { return host::TableRecord(tspr::kTable, Place(id)); }
+  // Changes a field of a receipt's record as the host holds it.
+  static void PutText(std::int32_t id, int offset, int room, const std::string& text) {
+    std::vector<std::uint8_t> record = Receipt(id);
     std::memset(record.data() + offset, 0, static_cast<std::size_t>(room));
     std::memcpy(record.data() + offset, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(room - 1)));
+    host::PutTableRecord(tspr::kTable, Place(id), record);
   }
-  static void PutShort(std::vector<std::uint8_t>& record, int offset, std::int16_t value) {
+  static void PutShort(std::int32_t id, int offset, std::int16_t value) {
+    std::vector<std::uint8_t> record = Receipt(id);
     std::memcpy(record.data() + offset, &value, 2);
+    host::PutTableRecord(tspr::kTable, Place(id), record);
   }
   // The report of the whole table, checked to be well-formed with nothing left behind.
   std::string Report(const std::string& where) {
@@ -95,24 +104,22 @@ TEST_F(BadInput, RemarksAndDocumentNumbersOfEveryLengthWithEveryByte) {
   for (int length = 0; length <= tspr::kDocumentNumberRoom; ++length) {
     std::string text;
     for (int i = 0; i < length; ++i) text += static_cast<char>((length * 7 + i) % 255 + 1);  // 0x01..0xFF
-    auto& record = Receipt(101);
-    PutText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, text);
-    PutText(record, tspr::kRemark, tspr::kRemarkRoom, "Karta: 77123 " + text);
+    PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, text);
+    PutText(101, tspr::kRemark, tspr::kRemarkRoom, "Karta: 77123 " + text);
     const std::string where = "length " + std::to_string(length);
     const std::string report = Report(where);
     // The card number always survives, whatever follows it.
     EXPECT_NE(report.find("<CardNumber>77123</CardNumber>"), std::string::npos) << where;
   }
   // A NUL inside ends the text; the bytes after it never reach the file.
-  auto& record = Receipt(101);
-  PutText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, std::string("AB\0CD", 5));
+  PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, std::string("AB\0CD", 5));
   EXPECT_NE(Report("NUL").find("<InvoiceNumber>AB</InvoiceNumber>"), std::string::npos);
 }
 
 TEST_F(BadInput, CardNumbersWithXmlSpecialCharactersAreEscaped) {
   ReadAllRegisters();
-  PutText(Receipt(101), tspr::kRemark, tspr::kRemarkRoom, "Karta: 77<&>\"'\x01x");
-  PutText(Receipt(101), tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "<Transaction>&amp;]]>");
+  PutText(101, tspr::kRemark, tspr::kRemarkRoom, "Karta: 77<&>\"'\x01x");
+  PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "<Transaction>&amp;]]>");
   const std::string report = Report("xml");
   EXPECT_NE(report.find("<CardNumber>77&lt;&amp;&gt;\"' x</CardNumber>"), std::string::npos) << report;
   EXPECT_NE(report.find("<InvoiceNumber>&lt;Transaction&gt;&amp;amp;]]&gt;</InvoiceNumber>"), std::string::npos);
@@ -122,18 +129,18 @@ TEST_F(BadInput, SaleTimesOutOfRangeAndDatesThatDoNotParseDropTheReceipt) {
   ReadAllRegisters();
   const std::size_t all = ElementValues(Report("clean"), "Transaction").size();
   ASSERT_GT(all, 0u);
-  PutText(Receipt(101), tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
+  PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
   for (std::int16_t time : {std::int16_t{-1}, std::int16_t{1440}, std::int16_t{32767}, std::int16_t{-32768}}) {
-    PutShort(Receipt(101), tspr::kSaleTime, time);
+    PutShort(101, tspr::kSaleTime, time);
     const std::string report = Report("time " + std::to_string(time));
     EXPECT_EQ(ElementValues(report, "Transaction").size(), all - 1) << time;
     EXPECT_EQ(report.find("PROBE"), std::string::npos) << time;
   }
-  PutShort(Receipt(101), tspr::kSaleTime, 1439);
+  PutShort(101, tspr::kSaleTime, 1439);
   EXPECT_NE(Report("1439").find("T23:59:00.000"), std::string::npos);
 
   for (const char* date : {"99.99.99", "ab.cd.ef", "\xff\xff\xff", "31.13.26", "1.3.26x"}) {
-    PutText(Receipt(101), tspr::kSaleDate, tspr::kSaleDateRoom, date);
+    PutText(101, tspr::kSaleDate, tspr::kSaleDateRoom, date);
     const std::string report = Report(date);
     EXPECT_EQ(report.find("PROBE"), std::string::npos) << date;
   }
@@ -148,7 +155,7 @@ TEST_F(BadInput, RepeatedReceiptIdsInTheShopAreRefusedBeforeAnythingIsLoaded) {
   options.shopDir = folder / "shop";
   Rebind();
   ReadAllRegisters();
-  EXPECT_TRUE(host::TableRecords(tspr::kTable).empty());
+  EXPECT_EQ(host::TableRecordCount(tspr::kTable), 0u);
   const std::string report = Report("repeated");
   EXPECT_TRUE(ElementValues(report, "Transaction").empty());
   EXPECT_EQ(ElementValues(report, "Checksum"), std::vector<std::string>{"0.00"});
@@ -158,10 +165,8 @@ TEST_F(BadInput, TwoRecordsWithOneReceiptIdInTheTableEachBecomeATransaction) {
   // Records put into the table by the host with one id (not through the shop reader): each
   // is its own transaction with the lines of that id; nothing is merged or lost.
   ReadAllRegisters();
-  auto& records = host::TableRecords(tspr::kTable);
   const std::size_t before = ElementValues(Report("before"), "Transaction").size();
-  std::vector<std::uint8_t> copy = Receipt(101);
-  records.push_back(copy);
+  host::PutTableRecord(tspr::kTable, host::TableRecordCount(tspr::kTable), Receipt(101));
   EXPECT_EQ(ElementValues(Report("twice"), "Transaction").size(), before + 1);
 }
 

@@ -1,0 +1,198 @@
+// warnik end to end: the program run as a user runs it, in a folder of its own, with no
+// terminal on its standard input.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::vector<json> journal;
+
+  std::vector<json> Events(const std::string& kind) const {
+    std::vector<json> events;
+    for (const json& event : journal) {
+      if (event.value("event", "") == kind) events.push_back(event);
+    }
+    return events;
+  }
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class Warnik : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() /
+             ("kronilog-warnik-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  Outcome Start(const std::string& arguments) {
+    std::string command = "cd '" + folder.string() + "' && '" WARNIK_PROGRAM
+                          "' --journal journal.jsonl --no-wait " +
+                          arguments + " </dev/null >out.txt 2>err.txt";
+    fs::remove(folder / "journal.jsonl");
+    Outcome run;
+    int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(folder / "out.txt");
+    run.err = ReadFile(folder / "err.txt");
+    std::istringstream lines(ReadFile(folder / "journal.jsonl"));
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty()) run.journal.push_back(json::parse(line));
+    }
+    return run;
+  }
+
+  static bool OneLine(const std::string& text) {
+    return !text.empty() && std::count(text.begin(), text.end(), '\n') == 1 && text.back() == '\n';
+  }
+
+  fs::path folder;
+};
+
+TEST_F(Warnik, AMissingServiceWithoutFallbackFailsTheLoadAfterOneBox) {
+  Outcome run = Start("--without 52029 --answer ignore layout-report");
+  EXPECT_NE(run.status, 0);
+  EXPECT_TRUE(OneLine(run.err)) << run.err;
+  EXPECT_NE(run.err.find("did not load"), std::string::npos) << run.err;
+  auto boxes = run.Events("box");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["caption"], "POWAŻNY BŁĄD WTYCZKI");
+  EXPECT_NE(boxes[0]["text"].get<std::string>().find("\nbrak wpisu  52029 \n"), std::string::npos);
+  EXPECT_EQ(boxes[0]["answer"], "ignore");
+  EXPECT_TRUE(run.Events("message").empty());
+  EXPECT_TRUE(run.Events("menu-add").empty());
+}
+
+TEST_F(Warnik, MissingServicesWithFallbacksLoadAfterOneBoxAndReport) {
+  Outcome run = Start("--without 30908,41399 --answer ignore layout-report");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  ASSERT_EQ(run.Events("box").size(), 1u);
+  auto reports = run.Events("message");
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0]["title"], "STOP!!!");
+  EXPECT_EQ(reports[0]["style"], 0xC001);
+  EXPECT_NE(reports[0]["text"].get<std::string>().find(
+                "Moduł \"'Raport Kronilog'\" i program występują w różnych wersjach!"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("┌─ STOP!!!"), std::string::npos) << run.out;
+}
+
+TEST_F(Warnik, TheLayoutReportShowsItsRowsInColumns) {
+  Outcome run = Start("--table-size 44=1270,45=40000 --no-table 47 layout-report");
+  EXPECT_EQ(run.status, 0) << run.err;
+  auto reports = run.Events("message");
+  ASSERT_EQ(reports.size(), 1u);
+  std::string text = reports[0]["text"];
+  EXPECT_NE(text.find("\x01tp25p40\x01Tspr\t1268\t1270\n"), std::string::npos) << text;
+  EXPECT_LT(text.find("Tspr\t"), text.find("Tspr_dok\t515\t-25536\n"));
+  EXPECT_LT(text.find("Tspr_dok\t"), text.find("Tspr_kor_dok\t256\tbrak\n"));
+  EXPECT_NE(run.out.find("│ TABELA            WE WTYCZCE     W PROGRAMIE\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("│ Tspr                 1268           1270\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("│ Tspr_kor_dok          256           brak\n"), std::string::npos) << run.out;
+}
+
+TEST_F(Warnik, AnOlderHostIsRefusedWithOneLine) {
+  Outcome run = Start("--build-date \"Mar 10 2008\" layout-report");
+  EXPECT_NE(run.status, 0);
+  EXPECT_TRUE(OneLine(run.err)) << run.err;
+  EXPECT_NE(run.err.find("refused to start"), std::string::npos) << run.err;
+  EXPECT_EQ(run.Events("alert").size(), 1u);
+  EXPECT_TRUE(run.Events("message").empty());  // no report after a refused start
+  EXPECT_TRUE(run.Events("menu-add").empty());
+}
+
+TEST_F(Warnik, StartStopAddsAndRemovesTheMenuEntry) {
+  Outcome run = Start("start-stop");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  // The session's instance number and its shop first, then what the plug-in did.
+  ASSERT_EQ(run.journal.size(), 4u);
+  EXPECT_EQ(run.journal[0]["event"], "instance");
+  EXPECT_EQ(run.journal[0]["number"], 1);
+  EXPECT_EQ(run.journal[1]["event"], "shop");
+  EXPECT_EQ(run.journal[2]["event"], "menu-add");
+  EXPECT_EQ(run.journal[2]["text"], "Eksport sprzedaży do Kronilog");
+  EXPECT_EQ(run.journal[3]["event"], "menu-remove");
+  EXPECT_EQ(run.journal[3]["removed"], true);
+  EXPECT_NE(run.out.find("'Raport Kronilog'"), std::string::npos) << run.out;
+}
+
+TEST_F(Warnik, RetryShowsTheSameBoxAgain) {
+  Outcome run = Start("--without 30908 --answer retry,retry,ignore start-stop");
+  EXPECT_EQ(run.status, 0) << run.err;
+  auto boxes = run.Events("box");
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0]["text"], boxes[2]["text"]);
+  EXPECT_EQ(boxes[1]["answer"], "retry");
+  EXPECT_EQ(boxes[2]["answer"], "ignore");
+}
+
+TEST_F(Warnik, WithoutAnAnswerOrATerminalABoxIsAnsweredAbort) {
+  Outcome run = Start("--without 30908 start-stop");
+  EXPECT_NE(run.status, 0);
+  auto boxes = run.Events("box");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["answer"], "abort");
+  EXPECT_NE(run.out.find("abort (no scripted answer left and no terminal to ask)"), std::string::npos)
+      << run.out;
+}
+
+TEST_F(Warnik, AMissingPlugInIsOneLine) {
+  Outcome run = Start("--plugin /nonexistent/kronilog.so start-stop");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "warnik: no plug-in file at /nonexistent/kronilog.so\n");
+}
+
+TEST_F(Warnik, HelpListsTheCommandsAndOptions) {
+  Outcome run = Start("--help");
+  EXPECT_EQ(run.status, 0);
+  for (const char* word : {"menu-export", "auto-export", "layout-report", "start-stop", "gen-shop", "settings",
+                           "--plugin", "--shop", "--today", "--now", "--seed", "--journal", "--outbox",
+                           "--smtp", "--without", "--build-date", "--table-size", "--no-table", "--answer",
+                           "--cancel", "--not-ready", "--state-bit"}) {
+    EXPECT_NE(run.out.find(word), std::string::npos) << word;
+  }
+}
+
+TEST_F(Warnik, BadCommandLinesAreRefusedBeforeAnythingRuns) {
+  for (const char* arguments : {"", "frobnicate", "--answer maybe start-stop", "--table-size 44 start-stop",
+                                "menu-export 1.3.26 31.03.26", "menu-export 01.03.26", "--today 2026-03-01 start-stop",
+                                "--now 25:00:00 start-stop", "--without x start-stop", "--without 52027 start-stop",
+                                "--table-size 48=100 start-stop", "--table-size 44=70000 start-stop",
+                                "--no-table 1 start-stop"}) {
+    Outcome run = Start(arguments);
+    EXPECT_NE(run.status, 0) << arguments;
+    EXPECT_TRUE(OneLine(run.err)) << arguments << ": " << run.err;
+    EXPECT_TRUE(run.journal.empty()) << arguments;
+  }
+}
+
+}  // namespace
