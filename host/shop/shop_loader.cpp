@@ -133,7 +133,8 @@ std::optional<ShopError> ReadReceipts(const std::filesystem::path& path, std::ve
     }
   }
   if (repeated != nullptr) {
-    return ShopError{path.string(), where[repeated->place].line, where[repeated->place].column,
+    const Where at = where[repeated->place];
+    return ShopError{path.string(), static_cast<long>(at.line), static_cast<long>(at.column),
                      "receiptId " + std::to_string(repeated->id) + " was already given on line " +
                          std::to_string(where[original->place].line)};
   }
