@@ -1,6 +1,15 @@
 // The emulator's mail service and its kin, called directly.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <regex>
 
 #include "host/mail/mail_service.h"
 #include "host/mail/mail_header.h"
@@ -14,6 +23,7 @@
 #include "host/system/platform_handlers.h"
 #include "host/mail/smtp.h"
 #include "host/system/smtp_delivery.h"
+#include "host/system/file_commit.h"
 #include "tests/mail/mail_support.h"
 
 namespace {
@@ -228,6 +238,100 @@ TEST_F(HostMail, SmtpRefusesUnusableRequestsBeforeConnecting) {
   EXPECT_NE(host::DeliverSmtp(request).reason.find("login"), std::string::npos);
   request.server = "bad server";
   EXPECT_NE(host::DeliverSmtp(request).reason.find("bad server"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// As a submission server does: a Date and a Message-ID before a message that has none, in its
+// own line ends, in the outbox copy only (message.eml stays as the plug-in wrote it); a
+// message that has them goes as it is.
+TEST_F(HostMail, TheHandOverAddsADateAndAMessageIdWhenTheMessageHasNone) {
+  host::Options options;
+  options.today = "31.03.26";
+  options.now = "12:00:00";
+  options.seed = 5;
+  StartSession(options);
+  const std::string crlf = "Subject: S\r\nTo: a@b.test\r\nFrom: Sklep <s@sklep.test>\r\n\r\nbody\r\n";
+  const std::string own = "Date: Mon, 30 Mar 2026 08:00:00 +0200\nMessage-ID: <x@y>\n" + std::string(kMessage);
+  for (const std::string& message : {std::string(kMessage), crlf, own}) {
+    WriteBytes("message.eml", message);
+    ASSERT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 1);
+    EXPECT_EQ(ReadBytes("message.eml"), message);
+  }
+  const std::string first = ReadBytes("outbox/0001.eml");
+  EXPECT_TRUE(std::regex_match(first.substr(0, first.size() - std::strlen(kMessage)),
+                               std::regex("Date: Tue, 31 Mar 2026 12:00:00 -0000\n"
+                                          "Message-ID: <20260331120000\\.1\\.[0-9a-f]{16}@b\\.test>\n")))
+      << first;
+  EXPECT_TRUE(first.ends_with(kMessage));
+  const std::string second = ReadBytes("outbox/0002.eml");
+  EXPECT_TRUE(second.starts_with("Date: Tue, 31 Mar 2026 12:00:00 -0000\r\nMessage-ID: <20260331120000.1."))
+      << second;
+  EXPECT_NE(second.find("@sklep.test>\r\nSubject: S\r\n"), std::string::npos) << second;
+  EXPECT_NE(first.substr(0, 80), second.substr(0, 80));  // each message its own id
+  EXPECT_EQ(ReadBytes("outbox/0003.eml"), own);
+}
+
+// An outbox message is whole or not there at all: a copy that fails part way leaves nothing,
+// a session killed while it copies leaves only its temporary file (which the next delivery
+// clears away), and a number taken meanwhile by another session is never overwritten.
+TEST_F(HostMail, AnOutboxMessageIsWholeOrNotThere) {
+  const std::string large = std::string(kMessage) + std::string(3 << 20, 'x');
+  WriteBytes("message.eml", large);
+  host::FailOutboxWritesAfter(100000);
+  EXPECT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 0);
+  host::FailOutboxWritesAfter(-1);
+  EXPECT_TRUE(std::filesystem::is_empty("outbox"));
+
+  ASSERT_EQ(mkfifo("slow.eml", 0600), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(host::HostSendMail("slow.eml", 0, "s", "l", "p", 0));
+  // The child reads the header first, then opens the file again for the copy.
+  const auto waitingForAWriter = [&] {
+    std::ifstream wchan("/proc/" + std::to_string(child) + "/wchan");
+    std::string where;
+    wchan >> where;
+    return where == "wait_for_partner";
+  };
+  for (int opening = 0; opening < 2; ++opening) {
+    for (int wait = 0; wait < 500 && !waitingForAWriter(); ++wait) usleep(10000);
+    const int fifo = open("slow.eml", O_WRONLY);
+    ASSERT_GE(fifo, 0);
+    const std::string part = opening == 0 ? std::string(kMessage) : large.substr(0, 200000);
+    ASSERT_EQ(write(fifo, part.data(), part.size()), static_cast<ssize_t>(part.size()));
+    if (opening == 0) {
+      close(fifo);
+    } else {
+      usleep(200000);  // the child copies what it was given
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+      close(fifo);
+    }
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator("outbox")) {
+    left.push_back(entry.path().filename().string());
+  }
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_NE(left[0].find(".tmp-" + std::to_string(child) + "-"), std::string::npos) << left[0];
+
+  WriteBytes("outbox/0001.eml", "another session's");
+  EXPECT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 1);
+  EXPECT_EQ(ReadBytes("outbox/0001.eml"), "another session's");
+  EXPECT_TRUE(WithoutSubmissionHeaders(ReadBytes("outbox/0002.eml")) == large);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("outbox"), {}), 2);
+
+  std::filesystem::path temporary;
+  std::FILE* file = host::CreateTemporaryBeside("outbox/0002.eml", &temporary);
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  errno = 0;
+  EXPECT_FALSE(host::CommitTemporary(temporary, "outbox/0002.eml", false));
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_TRUE(std::filesystem::exists(temporary));
 }
 
 }  // namespace

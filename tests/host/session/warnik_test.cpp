@@ -189,9 +189,95 @@ TEST_F(Warnik, BadCommandLinesAreRefusedBeforeAnythingRuns) {
                                 "--table-size 48=100 start-stop", "--table-size 44=70000 start-stop",
                                 "--no-table 1 start-stop"}) {
     Outcome run = Start(arguments);
-    EXPECT_NE(run.status, 0) << arguments;
+    EXPECT_EQ(run.status, 1) << arguments;
     EXPECT_TRUE(OneLine(run.err)) << arguments << ": " << run.err;
     EXPECT_TRUE(run.journal.empty()) << arguments;
+  }
+}
+
+// A script can rely on the exit status (docs/warnik.md): it says whether the work was done,
+// from what the session saw, not from the texts the plug-in showed.
+TEST_F(Warnik, ExitStatusSaysWhetherTheWorkWasDone) {
+  struct Case {
+    const char* blocked;  // a folder or file in the way, or none
+    std::string arguments;
+    int status;
+    const char* said;  // on standard error
+  } cases[] = {
+      {nullptr, "menu-export 01.03.26 31.03.26", 0, ""},
+      {nullptr, "menu-export 31.03.26 01.03.26", 2, "cancelled or refused"},
+      {"message.eml/", "menu-export 01.03.26 31.03.26", 3, "was written but not sent"},
+      {"RAP_KART", "menu-export 01.03.26 31.03.26", 3, "wrote no report"},
+      {nullptr, "auto-export", 0, ""},
+      {nullptr, "auto-export", 0, ""},  // the same day again: nothing to do
+      {nullptr, "layout-report", 0, ""},
+      {nullptr, "--shop nowhere start-stop", 1, "the shop cannot be read"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    fs::remove_all(folder / "message.eml");
+    fs::remove_all(folder / "RAP_KART");
+    if (c.blocked != nullptr && std::string(c.blocked).ends_with("/")) fs::create_directory(folder / c.blocked);
+    if (c.blocked != nullptr && !std::string(c.blocked).ends_with("/")) std::ofstream(folder / c.blocked) << "x";
+    Outcome run = Start("--today 31.03.26 --now 12:00:00 --seed 1 " + c.arguments);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.status == 0) {
+      EXPECT_EQ(run.err, "");
+    } else {
+      EXPECT_TRUE(OneLine(run.err)) << run.err;
+      EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    }
+  }
+}
+
+// A shop that cannot be read ends the session before the plug-in runs: the reason with its
+// file:line:column, and no report, no message, nothing in the settings file.
+TEST_F(Warnik, AShopThatCannotBeReadEndsTheSessionBeforeThePlugInRuns) {
+  fs::create_directory(folder / "shop");
+  std::ofstream(folder / "shop" / "receipts.csv")
+      << "register,receiptId,documentNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n"
+         "1,1,A,01.03.26,5,,0,0\n11,2,B,01.03.26,5,,0,0\n";
+  std::ofstream(folder / "shop" / "lines.csv") << "receiptId,itemRef,lineAmountA,lineAmountB,goodsGroup,lineState\n";
+  for (const char* command : {"menu-export 01.03.26 31.03.26", "auto-export"}) {
+    Outcome run = Start(std::string("--shop shop ") + command);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(OneLine(run.err)) << run.err;
+    EXPECT_NE(run.err.find("shop/receipts.csv:3:1: register 11 is outside 1..10"), std::string::npos) << run.err;
+    EXPECT_TRUE(run.Events("menu-add").empty());
+    for (const char* made : {"RAP_KART", "message.eml", "Kronilog.ini", "outbox"}) {
+      EXPECT_FALSE(fs::exists(folder / made)) << made;
+    }
+  }
+}
+
+// Sessions running at once in one folder each get their own instance number (and so their
+// own temporary attachment file); a lone session is always 1, and no lock file stays behind.
+TEST_F(Warnik, SessionsRunningAtOnceInOneFolderGetTheirOwnInstanceNumbers) {
+  // The first session waits in its closing notice (3 s) while the second runs.
+  const std::string first = "cd '" + folder.string() + "' && ('" WARNIK_PROGRAM
+                            "' --journal first.jsonl --quiet --today 31.03.26 --now 12:00:00 "
+                            "menu-export 01.03.26 31.03.26 </dev/null; echo $? >first.status) &";
+  ASSERT_EQ(std::system(first.c_str()), 0);
+  for (int wait = 0; wait < 100 && ReadFile(folder / "first.jsonl").find("\"sleep\"") == std::string::npos; ++wait) {
+    usleep(100000);
+  }
+  Outcome second = Start("--today 31.03.26 --now 12:00:01 menu-export 01.03.26 31.03.26");
+  for (int wait = 0; wait < 100 && !fs::exists(folder / "first.status"); ++wait) usleep(100000);
+  EXPECT_EQ(ReadFile(folder / "first.status"), "0\n");
+  EXPECT_EQ(second.status, 0) << second.err;
+  ASSERT_FALSE(second.Events("instance").empty());
+  EXPECT_EQ(second.Events("instance")[0]["number"], 2);
+  EXPECT_NE(ReadFile(folder / "first.jsonl").find("{\"claimed\":true,\"event\":\"instance\",\"number\":1}"),
+            std::string::npos);
+  EXPECT_TRUE(fs::exists(folder / "tempatach1.txt"));
+  EXPECT_TRUE(fs::exists(folder / "tempatach2.txt"));
+  EXPECT_TRUE(fs::exists(folder / "outbox" / "0002.eml"));
+
+  Outcome alone = Start("start-stop");
+  ASSERT_FALSE(alone.Events("instance").empty());
+  EXPECT_EQ(alone.Events("instance")[0]["number"], 1);
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    EXPECT_EQ(entry.path().filename().string().find(".lock"), std::string::npos) << entry.path();
   }
 }
 

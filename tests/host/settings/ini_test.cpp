@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <regex>
 
 #include "host/session/plugin_session.h"
 #include "host/session/journal.h"
@@ -203,6 +204,7 @@ TEST(KnownSettings, MatchThePluginsKeyTable) {
   }
   EXPECT_EQ(host::FindKnownSetting("ustawieniaRaportu", "wykluczonaGrupa1"), nullptr);
   EXPECT_EQ(host::SettingTextLimit("USTAWIENIAEMAIL", "HOSTSMTP"), 199);
+  EXPECT_EQ(host::SettingTextLimit("danePomocnicze", "DataNieudanejProby"), 11);
 }
 
 TEST_F(IniFile, WritesAreJournalledInUtf8) {
@@ -262,6 +264,56 @@ TEST_F(IniFile, AWriterKilledMidWriteNeverLeavesAPartialFile) {
   // A later write clears away what the killed writers left beside the file.
   ASSERT_EQ(Ini(9, "s", "numer", "%ld", 99), 0);
   EXPECT_EQ(ReadAll("Kronilog.ini"), version(99));
+  EXPECT_EQ(Listing(), "Kronilog.ini;");
+}
+
+}  // namespace
+
+namespace {
+
+// Whatever its line ends, a file reads the same, blanks around names and values are noise, and
+// a write keeps the file's own line ends: a value the user wrote never turns into a default.
+TEST_F(IniFile, EveryLineEndReadsTheSameAndWritesKeepIt) {
+  for (const std::string end : {"\n", "\r\n", "\r\r\n", "\r"}) {
+    SCOPED_TRACE(testing::PrintToString(end));
+    const std::string before = "[ustawieniaRaportu]" + end + " idPartnera = 1234\t" + end +
+                               "[ odczytParagonowZKas ]" + end + "\tKasa05 =0 " + end;
+    WriteAll("Kronilog.ini", before);
+    std::int32_t partner = 0;
+    short register5 = 1;
+    EXPECT_EQ(Ini(8, "ustawieniaRaportu", "idPartnera", "%ld", &partner), 0);
+    EXPECT_EQ(partner, 1234);
+    EXPECT_EQ(Ini(8, "odczytParagonowZKas", "Kasa05", "%d", &register5), 0);
+    EXPECT_EQ(register5, 0);
+    EXPECT_EQ(Ini(9, "ustawieniaRaportu", "nazwaSklepu", "%s", "Sklep"), 0);
+    EXPECT_EQ(ReadAll("Kronilog.ini"), "[ustawieniaRaportu]" + end + " idPartnera = 1234\t" + end +
+                                           "nazwaSklepu=Sklep" + end + "[ odczytParagonowZKas ]" +
+                                           end + "\tKasa05 =0 " + end);
+  }
+}
+
+// Sessions writing the file at once: each write is whole and none is refused because another
+// session's temporary file went away under it.
+TEST_F(IniFile, WritersAtOnceEachLeaveAWholeFile) {
+  std::vector<pid_t> writers;
+  for (const char* key : {"a", "b"}) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int failed = 0;
+      for (int i = 0; i < 200; ++i) failed += Ini(9, "test", key, "%d", i) != 0;
+      _exit(failed == 0 ? 0 : 1);
+    }
+    writers.push_back(pid);
+  }
+  for (pid_t pid : writers) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const std::string content = ReadAll("Kronilog.ini");
+  EXPECT_TRUE(std::regex_match(content, std::regex("\\[test\\]\n([ab]=[0-9]+\n){1,2}"))) << content;
+  EXPECT_NE(content.find("=199\n"), std::string::npos) << content;
   EXPECT_EQ(Listing(), "Kronilog.ini;");
 }
 

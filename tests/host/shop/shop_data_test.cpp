@@ -179,6 +179,13 @@ TEST_F(ShopData, BadDataIsRefusedWithFileLineAndColumnAndNothingIsLoaded) {
       {"1,1,A,01.03.26,5,,0,0\n", "1,1,1e5,100,1,1\n", "lines.csv:2:5: lineAmountA \"1e5\" is not an amount"},
       {"1,1,A,01.03.26,5,,0,0\n", "1,1,100,100,70000,1\n", "lines.csv:2:13: goodsGroup 70000 is outside"},
       {"1,1,A,01.03.26,5,,0,0\n", "1,1,100,,1,1\n", "lines.csv:2:9: lineAmountB \"\" is not an amount"},
+      // Beyond what a double holds, and beyond the host's largest amount: refused, not read
+      // as 0 or as some other number.
+      {"1,1,A,01.03.26,5,,0,0\n", "1,1," + std::string(400, '9') + ",0,1,1\n",
+       "lines.csv:2:5: lineAmountA 9999999999999999999999999999999999999999... is not an amount the host can keep"},
+      {"1,1,A,01.03.26,5,,0,0\n", "1,1,0,-0." + std::string(400, '0') + "1,1,1\n",
+       "lines.csv:2:7: lineAmountB -0.0000000000000000000000000000000000000... is not an amount the host can keep"},
+      {"1,1,A,01.03.26,5,,0,0\n", "1,1,1000000000000000.5,0,1,1\n", "lines.csv:2:5: lineAmountA 1000000000000000.5 is not an amount"},
   };
   for (const auto& c : cases) {
     // A good shop first, so that "nothing is loaded" is seen to clear what was there.
