@@ -222,14 +222,14 @@ int main(int argc, char** argv) {
     if (!CardNumber(store.texts + store.remark[r], card)) continue;
 
     const host::LineRange range = host::LinesOfReceipt(id);
-    const double* amounts = (store.amountFlags[r] & 1) != 0 ? store.amountB : store.amountA;
+    const host::AmountColumn& amounts = (store.amountFlags[r] & 1) != 0 ? *store.amountB : *store.amountA;
     double amount = 0.0;
     for (std::uint32_t i = range.begin; i < range.end; ++i) {
       if (store.lineState[i] == 0 || store.itemRef[i] == 0) continue;
       bool excluded = false;
       for (int g : settings.excluded) excluded = excluded || (g > 0 && store.goodsGroup[i] == g);
       if (excluded) continue;
-      amount += amounts[i];
+      amount += amounts.At(i);
     }
     if (!(amount > 0.0)) continue;
 

@@ -79,7 +79,10 @@ std::optional<CivilDate> ParseHostDateText(std::string_view text) {
   for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
     if (!IsDigit(text[i])) return std::nullopt;
   }
-  return ParseDateText(text);
+  const CivilDate date{2000 + (text[6] - '0') * 10 + (text[7] - '0'), (text[3] - '0') * 10 + (text[4] - '0'),
+                       (text[0] - '0') * 10 + (text[1] - '0')};
+  if (!IsCalendarDay(date.year, date.month, date.day)) return std::nullopt;
+  return date;
 }
 
 // The texts of the tables are almost always exactly "dd.mm.yy", and the report compares two

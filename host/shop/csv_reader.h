@@ -32,7 +32,7 @@ class CsvReader {
 
   std::size_t FieldCount() const { return fields_.size(); }
   std::string_view Field(std::size_t i) const {
-    return std::string_view(row_).substr(fields_[i].begin, fields_[i].end - fields_[i].begin);
+    return std::string_view(rowData_ + fields_[i].begin, fields_[i].end - fields_[i].begin);
   }
   long FieldLine(std::size_t i) const { return fields_[i].line; }
   long FieldColumn(std::size_t i) const { return fields_[i].column; }
@@ -61,7 +61,8 @@ class CsvReader {
   std::size_t pos_ = 0;
   bool started_ = false;
   std::string fileName_;
-  std::string row_;
+  std::string row_;               // the row's fields, unquoted, when read character by character
+  const char* rowData_ = nullptr;  // the fields' bytes: row_, or the row itself in the buffer
   std::vector<FieldSpan> fields_;
   long line_ = 1;
   long column_ = 0;  // characters already read on the current line

@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "host/dates/calendar.h"
@@ -141,18 +143,26 @@ std::optional<ShopError> ReadReceipts(const std::filesystem::path& path, std::ve
   return std::nullopt;
 }
 
-std::optional<ShopError> ReadLines(const std::filesystem::path& path, const std::vector<ReceiptKey>& keys) {
+// The rows of lines.csv into columns, each number checked; the file line of every row is kept
+// for the check of its receipt afterwards (receiptId is the first column). Runs on a thread of
+// its own while receipts.csv is read: it touches nothing but what it is given.
+struct LinesRead {
+  LineColumns columns;
+  std::vector<std::uint32_t> fileLines;
   std::optional<ShopError> error;
-  std::FILE* file = OpenShopFile(path, error);
-  if (file == nullptr) return error;
+};
+
+void ReadLineRows(const std::filesystem::path& path, std::size_t expected, LinesRead& out) {
+  std::FILE* file = OpenShopFile(path, out.error);
+  if (file == nullptr) return;
   FileCloser closer{file};
   CsvReader csv(file, path.string());
-  if (!CheckHeader(csv, kLineColumns, error)) return error;
-  RowChecker check(csv, error);
-  bool haveLast = false;
-  std::int32_t lastId = 0;  // the receipt of the line before: most lines follow their receipt's
+  if (!CheckHeader(csv, kLineColumns, out.error)) return;
+  out.columns.Reserve(expected);
+  out.fileLines.reserve(expected);
+  RowChecker check(csv, out.error);
   while (csv.Next()) {
-    if (!CheckFieldCount(csv, std::size(kLineColumns), error)) return error;
+    if (!CheckFieldCount(csv, std::size(kLineColumns), out.error)) return;
     long long id = 0, item = 0, group = 0, state = 0;
     LineFields line;
     if (!check.Integer(kLineReceiptId, "receiptId", INT32_MIN, INT32_MAX, id) ||
@@ -161,26 +171,41 @@ std::optional<ShopError> ReadLines(const std::filesystem::path& path, const std:
         !check.Amount(kLineAmountB, "lineAmountB", line.amountB) ||
         !check.Integer(kGoodsGroup, "goodsGroup", INT16_MIN, INT16_MAX, group) ||
         !check.Integer(kLineState, "lineState", INT16_MIN, INT16_MAX, state)) {
-      return error;
-    }
-    if (!haveLast || id != lastId) {
-      auto receipt = std::lower_bound(keys.begin(), keys.end(), static_cast<std::int32_t>(id),
-                                      [](const ReceiptKey& key, std::int32_t wanted) { return key.id < wanted; });
-      if (receipt == keys.end() || receipt->id != id) {
-        check.Fail(kLineReceiptId, "receiptId " + std::to_string(id) + " is not a receipt of receipts.csv");
-        return error;
-      }
-      haveLast = true;
-      lastId = static_cast<std::int32_t>(id);
+      return;
     }
     line.receiptId = static_cast<std::int32_t>(id);
     line.itemRef = static_cast<std::int32_t>(item);
     line.goodsGroup = static_cast<std::int16_t>(group);
     line.lineState = static_cast<std::int16_t>(state);
-    if (!AddLine(line)) return TooLarge(path);
+    if (!out.columns.Add(line)) {
+      out.error = TooLarge(path);
+      return;
+    }
+    out.fileLines.push_back(static_cast<std::uint32_t>(csv.FieldLine(kLineReceiptId)));
   }
-  if (csv.error()) return csv.error();
-  return std::nullopt;
+  if (csv.error()) out.error = csv.error();
+}
+
+// Every line read must belong to a receipt of receipts.csv; the first that does not is the
+// fault, unless the rows stopped at a fault before it.
+std::optional<ShopError> CheckLineReceipts(const std::filesystem::path& path, const LinesRead& lines,
+                                           const std::vector<ReceiptKey>& keys) {
+  bool haveLast = false;
+  std::int32_t lastId = 0;  // the receipt of the line before: most lines follow their receipt's
+  const std::vector<std::int32_t>& ids = lines.columns.receiptId;
+  for (std::size_t row = 0; row < ids.size(); ++row) {
+    const std::int32_t id = ids[row];
+    if (haveLast && id == lastId) continue;
+    auto receipt = std::lower_bound(keys.begin(), keys.end(), id,
+                                    [](const ReceiptKey& key, std::int32_t wanted) { return key.id < wanted; });
+    if (receipt == keys.end() || receipt->id != id) {
+      return ShopError{path.string(), static_cast<long>(lines.fileLines[row]), 1,
+                       "receiptId " + std::to_string(id) + " is not a receipt of receipts.csv"};
+    }
+    haveLast = true;
+    lastId = id;
+  }
+  return lines.error;
 }
 
 Loaded& Source() { return SessionState<Loaded>(); }
@@ -212,11 +237,27 @@ std::optional<ShopError> LoadShop(const std::filesystem::path& folder) {
   const bool looked = Look(folder, seen);
   Source() = Loaded{};
   ClearStore();
+  // Rows of receipts.csv take some 40 bytes and more, of lines.csv some 24 and more, and a
+  // receipt's texts less than half its row.
+  if (looked) ReserveReceipts(seen.sizes[0] / 40, seen.sizes[0] / 2);
   std::optional<ShopError> error;
   {
+    // The two files are read at once, each on a thread of its own; the lines' receipts are
+    // checked when both are done, and a fault of receipts.csv comes first.
+    LinesRead lines;
+    const std::filesystem::path linesFile = folder / "lines.csv";
+    const std::size_t expectedLines = looked ? static_cast<std::size_t>(seen.sizes[1] / 24) : 0;
+    std::thread reader;
+    try {
+      reader = std::thread(ReadLineRows, std::cref(linesFile), expectedLines, std::ref(lines));
+    } catch (const std::system_error&) {
+      ReadLineRows(linesFile, expectedLines, lines);
+    }
     std::vector<ReceiptKey> keys;
     error = ReadReceipts(folder / "receipts.csv", keys);
-    if (!error) error = ReadLines(folder / "lines.csv", keys);
+    if (reader.joinable()) reader.join();
+    if (!error) error = CheckLineReceipts(linesFile, lines, keys);
+    if (!error) AdoptLines(std::move(lines.columns));
   }
   if (error) {
     ClearStore();

@@ -2,6 +2,7 @@
 #include "host/tables/table_store.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -29,13 +30,9 @@ struct Store {
   std::vector<std::uint32_t> documentNumber;
   std::vector<std::uint32_t> remark;
   std::vector<char> texts = std::vector<char>(1, '\0');  // offset 0: the empty text
-  // Lines: file order while loading, grouped by receipt after FinishLoading.
-  std::vector<std::int32_t> lineReceipt;  // only while loading
-  std::vector<std::int32_t> itemRef;
-  std::vector<double> amountA;
-  std::vector<double> amountB;
-  std::vector<std::int16_t> goodsGroup;
-  std::vector<std::int16_t> lineState;
+  // Lines: file order while loading, grouped by receipt after FinishLoading (which lets go of
+  // their receiptId column).
+  LineColumns lines;
   // Index 68: the receipts that have lines, ascending id; rangeBegin has one more entry.
   std::vector<std::int32_t> rangeId;
   std::vector<std::uint32_t> rangeReceipt;
@@ -103,9 +100,44 @@ std::optional<std::uint32_t> StoredLineAt(const Store& store, std::size_t place)
 
 }  // namespace
 
+void AmountColumn::Add(double amount) {
+  const double halves = amount * 2.0;
+  if (halves > INT32_MIN && halves <= INT32_MAX && halves == static_cast<double>(static_cast<std::int32_t>(halves)) &&
+      !(amount == 0.0 && std::signbit(amount))) {
+    halves_.push_back(static_cast<std::int32_t>(halves));
+  } else {
+    others_.emplace(static_cast<std::uint32_t>(halves_.size()), amount);
+    halves_.push_back(kOther);
+  }
+}
+
+void AmountColumn::Reorder(const std::vector<std::uint32_t>& order) {
+  std::vector<std::int32_t> halves(order.size());
+  std::unordered_map<std::uint32_t, double> others;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    halves[i] = halves_[order[i]];
+    if (halves[i] == kOther) others.emplace(static_cast<std::uint32_t>(i), others_.at(order[i]));
+  }
+  halves_ = std::move(halves);
+  others_ = std::move(others);
+}
+
 void ClearStore() {
   ++generation;
   State() = Store{};
+}
+
+void ReserveReceipts(std::size_t receipts, std::size_t textBytes) {
+  Store& store = State();
+  store.receiptId.reserve(receipts);
+  store.cashRegister.reserve(receipts);
+  store.amountFlags.reserve(receipts);
+  store.saleTime.reserve(receipts);
+  store.stateMarker.reserve(receipts);
+  store.saleDay.reserve(receipts);
+  store.documentNumber.reserve(receipts);
+  store.remark.reserve(receipts);
+  store.texts.reserve(textBytes);
 }
 
 bool AddReceipt(const ReceiptFields& receipt) {
@@ -126,40 +158,50 @@ bool AddReceipt(const ReceiptFields& receipt) {
   return true;
 }
 
-bool AddLine(const LineFields& line) {
-  Store& store = State();
-  if (store.itemRef.size() >= std::numeric_limits<std::uint32_t>::max() - 1) return false;
-  store.lineReceipt.push_back(line.receiptId);
-  store.itemRef.push_back(line.itemRef);
-  store.amountA.push_back(line.amountA);
-  store.amountB.push_back(line.amountB);
-  store.goodsGroup.push_back(line.goodsGroup);
-  store.lineState.push_back(line.lineState);
+void LineColumns::Reserve(std::size_t lines) {
+  receiptId.reserve(lines);
+  itemRef.reserve(lines);
+  amountA.Reserve(lines);
+  amountB.Reserve(lines);
+  goodsGroup.reserve(lines);
+  lineState.reserve(lines);
+}
+
+bool LineColumns::Add(const LineFields& line) {
+  if (itemRef.size() >= std::numeric_limits<std::uint32_t>::max() - 1) return false;
+  receiptId.push_back(line.receiptId);
+  itemRef.push_back(line.itemRef);
+  amountA.Add(line.amountA);
+  amountB.Add(line.amountB);
+  goodsGroup.push_back(line.goodsGroup);
+  lineState.push_back(line.lineState);
   return true;
 }
 
+void AdoptLines(LineColumns&& lines) { State().lines = std::move(lines); }
+
 void FinishLoading() {
   Store& store = State();
-  const std::size_t count = store.lineReceipt.size();
+  const std::size_t count = store.lines.receiptId.size();
   // Lines grouped by receipt, file order inside one: a shop that lists each receipt's lines
   // together in ascending order (as most do) needs no moving at all.
-  if (!std::is_sorted(store.lineReceipt.begin(), store.lineReceipt.end())) {
+  if (!std::is_sorted(store.lines.receiptId.begin(), store.lines.receiptId.end())) {
     std::vector<std::uint32_t> order(count);
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-      return store.lineReceipt[a] < store.lineReceipt[b];
+      return store.lines.receiptId[a] < store.lines.receiptId[b];
     });
     const auto reorder = [&](auto& column) {
       std::remove_reference_t<decltype(column)> sorted(count);
       for (std::size_t i = 0; i < count; ++i) sorted[i] = column[order[i]];
       column = std::move(sorted);
     };
-    reorder(store.lineReceipt);
-    reorder(store.itemRef);
-    reorder(store.amountA);
-    reorder(store.amountB);
-    reorder(store.goodsGroup);
-    reorder(store.lineState);
+    reorder(store.lines.receiptId);
+    reorder(store.lines.itemRef);
+    store.lines.amountA.Reorder(order);
+    store.lines.amountB.Reorder(order);
+    reorder(store.lines.goodsGroup);
+    reorder(store.lines.lineState);
   }
   // Index 68, and for each range the receipt it belongs to.
   std::vector<std::uint32_t> byId(store.receiptId.size());
@@ -168,7 +210,7 @@ void FinishLoading() {
             [&](std::uint32_t a, std::uint32_t b) { return store.receiptId[a] < store.receiptId[b]; });
   std::size_t receipt = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::int32_t id = store.lineReceipt[i];
+    const std::int32_t id = store.lines.receiptId[i];
     if (!store.rangeId.empty() && store.rangeId.back() == id) continue;
     while (receipt < byId.size() && store.receiptId[byId[receipt]] < id) ++receipt;
     store.rangeId.push_back(id);
@@ -176,12 +218,12 @@ void FinishLoading() {
     store.rangeBegin.push_back(Offset(i));
   }
   store.rangeBegin.push_back(Offset(count));
-  std::vector<std::int32_t>().swap(store.lineReceipt);
+  std::vector<std::int32_t>().swap(store.lines.receiptId);
   ++generation;
 }
 
 std::size_t StoredReceipts() { return State().receiptId.size(); }
-std::size_t StoredLines() { return State().itemRef.size(); }
+std::size_t StoredLines() { return State().lines.itemRef.size(); }
 
 Selection SelectRegisters(const std::array<bool, 10>& selected) {
   Store& store = State();
@@ -267,11 +309,11 @@ void BuildRecord(int table, std::size_t position, std::uint8_t* buffer, std::siz
     }
   }
   std::memset(buffer, 0, room);
-  Put(buffer, recordSize, lines::kItemRef, store.itemRef[position]);
-  Put(buffer, recordSize, lines::kLineAmountA, store.amountA[position]);
-  Put(buffer, recordSize, lines::kLineAmountB, store.amountB[position]);
-  Put(buffer, recordSize, lines::kGoodsGroup, store.goodsGroup[position]);
-  Put(buffer, recordSize, lines::kLineState, store.lineState[position]);
+  Put(buffer, recordSize, lines::kItemRef, store.lines.itemRef[position]);
+  Put(buffer, recordSize, lines::kLineAmountA, store.lines.amountA.At(position));
+  Put(buffer, recordSize, lines::kLineAmountB, store.lines.amountB.At(position));
+  Put(buffer, recordSize, lines::kGoodsGroup, store.lines.goodsGroup[position]);
+  Put(buffer, recordSize, lines::kLineState, store.lines.lineState[position]);
 }
 
 std::uint32_t TablesGeneration() {
@@ -322,8 +364,8 @@ StoreView ViewStore() {
   return {&store.scanOrder,        store.receiptId.data(),   store.amountFlags.data(),
           store.saleTime.data(),   store.stateMarker.data(), store.saleDay.data(),
           store.documentNumber.data(), store.remark.data(),  store.texts.data(),
-          store.itemRef.data(),    store.amountA.data(),     store.amountB.data(),
-          store.goodsGroup.data(), store.lineState.data()};
+          store.lines.itemRef.data(),    &store.lines.amountA,           &store.lines.amountB,
+          store.lines.goodsGroup.data(), store.lines.lineState.data()};
 }
 
 }  // namespace host

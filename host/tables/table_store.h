@@ -11,9 +11,11 @@
 
 #include <array>
 #include <cstddef>
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace host {
@@ -41,12 +43,49 @@ struct LineFields {
   std::int16_t lineState = 0;
 };
 
-// Filling the store: Clear, then every receipt and line in file order, then FinishLoading.
-// Each returns false when the store cannot grow any more (its texts exceed 4 GiB or its
-// records 4 Gi).
+// An amount column: most amounts of a shop are whole or half units, each kept in 32 bits as
+// twice its value; any other amount (and -0) in a table beside, by line.
+class AmountColumn {
+ public:
+  void Add(double amount);
+  double At(std::size_t line) const {
+    const std::int32_t halves = halves_[line];
+    return halves != kOther ? halves * 0.5 : others_.at(static_cast<std::uint32_t>(line));
+  }
+  std::size_t size() const { return halves_.size(); }
+  void Reserve(std::size_t lines) { halves_.reserve(lines); }
+  // The same amounts in a new order: line i becomes line order[i]'s.
+  void Reorder(const std::vector<std::uint32_t>& order);
+
+ private:
+  static constexpr std::int32_t kOther = INT32_MIN;
+  std::vector<std::int32_t> halves_;
+  std::unordered_map<std::uint32_t, double> others_;
+};
+
+// The lines of a shop in columns, as the shop reader gathers them (file order).
+struct LineColumns {
+  std::vector<std::int32_t> receiptId;
+  std::vector<std::int32_t> itemRef;
+  AmountColumn amountA;
+  AmountColumn amountB;
+  std::vector<std::int16_t> goodsGroup;
+  std::vector<std::int16_t> lineState;
+
+  void Reserve(std::size_t lines);
+  // False when the columns cannot grow any more (4 Gi lines).
+  bool Add(const LineFields& line);
+};
+
+// Filling the store: Clear, then every receipt in file order, then the lines, then
+// FinishLoading. AddReceipt returns false when the store cannot grow any more (its texts
+// exceed 4 GiB or its receipts 4 Gi).
 void ClearStore();
+// Room for about this many receipts and bytes of text, so that the columns do not move as
+// they grow (room not used costs no memory).
+void ReserveReceipts(std::size_t receipts, std::size_t textBytes);
 bool AddReceipt(const ReceiptFields& receipt);
-bool AddLine(const LineFields& line);
+void AdoptLines(LineColumns&& lines);
 // Groups the lines by receipt and makes index 68. Every line's receiptId must be a receipt's,
 // each receipt's id given once (the shop reader has checked both).
 void FinishLoading();
@@ -104,8 +143,8 @@ struct StoreView {
   const std::uint32_t* remark;
   const char* texts;
   const std::int32_t* itemRef;
-  const double* amountA;
-  const double* amountB;
+  const AmountColumn* amountA;
+  const AmountColumn* amountB;
   const std::int16_t* goodsGroup;
   const std::int16_t* lineState;
 };
