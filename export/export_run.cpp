@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "export/date_texts.h"
 #include "export/report_date_form.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
@@ -37,6 +38,15 @@ void ReadReceipts(short* flags) {
   HostCashRegisterSelect(flags, kCashRegisterCount);
   HostCashRegisterRead(1, 0);
   if (quiet != nullptr) *quiet = 0;
+}
+
+// True when an automatic export failed earlier today: it is tried once a calendar day, so a
+// failing day neither reads the registers nor shows its error again on every call.
+bool FailedEarlierToday(const char* today) {
+  char tried[kLastExportDateSize] = {};
+  int found = IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyFailedTryDate, "%s", tried);
+  tried[sizeof tried - 1] = '\0';
+  return (found & 0xFFFF) == 0 && IsCalendarDate(tried) && HostCompareDates(today, tried) == 0;
 }
 
 }  // namespace
@@ -93,6 +103,7 @@ short RunAutomaticExport() {
   if ((found & 0xFFFF) != 0 || !IsCalendarDate(start)) CopyDate(start, sizeof start, yesterday);
 
   if (HostCompareDates(today, start) == 0) return 0;  // today's export is made already
+  if (FailedEarlierToday(today)) return 0;
   if (HostCompareDates(start, yesterday) >= 0) {
     CopyDate(start, sizeof start, yesterday);
     HostAddDays(start, start, -1);
@@ -108,13 +119,16 @@ short RunAutomaticExport() {
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
   ReadReceipts(flags);
-  // Only a report that was written moves the stored date on: after a failure the next call
-  // covers the same days again, so no day goes unreported.
+  // Only a report that was written whole and handed to the mail service moves the stored
+  // date on: after a failure the next day's export covers the same days again, so no day
+  // goes unreported. The failed day is noted so that it is not tried again until tomorrow.
   if (BuildReportFile(0, start, yesterday) != 0) {
     IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyLastExportDate, "%s", today);
     char text[kLastReadRangeSize];
     FormatText(text, sizeof text, "Eksport danych od %s do %s", start, yesterday);
     IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyLastReadRange, "%s", text);
+  } else {
+    IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyFailedTryDate, "%s", today);
   }
 
   if (!bitWasSet) HostSetStateFlags(kStateBit, 0);

@@ -15,10 +15,6 @@ constexpr int kPrepareForScan = 255;
 // The line record is read up to lineState (2 bytes at 511).
 constexpr int kLineBytesRead = tspr_dok::kLineState + 2;
 
-constexpr char kDiskErrorTitle[] = "B\x92\x86" "d";
-constexpr char kDiskErrorText[] =
-    "B\x92\x86" "d operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!";
-
 // A line counts unless its goods group is one of the excluded ones. Each setting is compared
 // by its low 16 bits as a signed number; 0 or below excludes nothing.
 bool GroupExcluded(std::int16_t goodsGroup, const int* excludedGroups) {
@@ -31,13 +27,11 @@ bool GroupExcluded(std::int16_t goodsGroup, const int* excludedGroups) {
 
 }  // namespace
 
-double ZliczKwoteParagonuBezGrupy(const unsigned char* salesRecord, const int* excludedGroups) {
-  double sum = 0.0;
+int ZliczKwoteParagonuBezGrupy(const unsigned char* salesRecord, const int* excludedGroups,
+                               double* amount) {
+  *amount = 0.0;
   void* lines = HostOpenTable(tspr_dok::kTable);
-  if (lines == nullptr || TableRecordBuffer(lines, kLineBytesRead) == nullptr) {
-    HostShowMessage(kDiskErrorTitle, kDiskErrorText, kStyleBox);
-    return 0.0;
-  }
+  if (lines == nullptr || TableRecordBuffer(lines, kLineBytesRead) == nullptr) return 0;
   HostPrepareTable(lines, kPrepareForScan);
 
   alignas(8) unsigned char scanState[kScanStateSize] = {};
@@ -46,16 +40,28 @@ double ZliczKwoteParagonuBezGrupy(const unsigned char* salesRecord, const int* e
   // Read once: the receipt's record stays as it is while its lines are scanned.
   const bool useAmountB = (salesRecord[tspr::kAmountFlags] & 1) != 0;
 
-  if (HostScanBegin(scanState, lines, tspr_dok::kIndexByReceipt, key, 0, 0) != 0) {
-    while (HostScanNext(scanState) == 1) {
+  double sum = 0.0;
+  bool readable = true;
+  const int begun = HostScanBegin(scanState, lines, tspr_dok::kIndexByReceipt, key, 0, 0);
+  if (begun < 0) readable = false;
+  if (begun > 0) {
+    int step;
+    while ((step = HostScanNext(scanState)) == 1) {
       const unsigned char* line = TableRecordBuffer(lines, kLineBytesRead);
-      if (line == nullptr) break;
+      if (line == nullptr) {
+        readable = false;
+        break;
+      }
       if (RecordInt16(line, tspr_dok::kLineState) == 0) continue;
       if (RecordInt32(line, tspr_dok::kItemRef) == 0) continue;
       if (GroupExcluded(RecordInt16(line, tspr_dok::kGoodsGroup), excludedGroups)) continue;
       sum += RecordDouble(line, useAmountB ? tspr_dok::kLineAmountB : tspr_dok::kLineAmountA);
     }
+    // 0 ends the lines; a negative result is the host failing in the middle of them.
+    if (step < 0) readable = false;
   }
   HostScanEnd(scanState);
-  return sum;
+  if (!readable) return 0;
+  *amount = sum;
+  return 1;
 }

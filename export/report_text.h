@@ -8,8 +8,9 @@ inline constexpr int kCardNumberSize = 30;  // at most 29 characters and the NUL
 
 // Tests 6 and 7 of the receipt selection: the remark holds "Karta:" (these exact bytes, the
 // first occurrence counts), and what follows it, cut to the 29 characters of the card-number
-// field and trimmed by the host, begins with "77". The card number is that text up to its
-// first blank. True and the number in card (30 bytes) when the remark names a card.
+// field, with control bytes taken as blanks and trimmed by the host, begins with "77". The
+// card number is that text up to its first blank, so it never holds a blank or a control
+// byte. True and the number in card (30 bytes) when the remark names a card.
 bool CardNumberFromRemark(const char* remark, char* card);
 
 // Copies text into out (size bytes, always zero-terminated) with &, < and > written as

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "export/date_texts.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
 #include "fuzz/support.h"

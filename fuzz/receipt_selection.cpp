@@ -1,8 +1,10 @@
 // The plug-in's receipt selection on arbitrary record bytes: the golden shop is loaded into
 // tables 44 and 45, then the first sales record (and, with more input, the first sales lines)
 // is replaced by the input, and the report file writer runs over the whole table. The report
-// it writes must be well-formed XML, and every host block and file must be given back.
+// it writes must be valid against docs/kronilog-report.xsd, and every host block and file
+// must be given back.
 #include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,22 @@
 namespace {
 
 void IgnoreXmlError(void*, const char*, ...) {}
+
+// The report's schema, loaded once.
+xmlSchemaPtr ReportSchema() {
+  static xmlSchemaPtr schema = [] {
+    xmlSchemaParserCtxtPtr parser =
+        xmlSchemaNewParserCtxt(KRONILOG_SOURCE_DIR "/docs/kronilog-report.xsd");
+    xmlSchemaPtr loaded = xmlSchemaParse(parser);
+    xmlSchemaFreeParserCtxt(parser);
+    if (loaded == nullptr) {
+      std::fprintf(stderr, "the report schema cannot be read\n");
+      std::abort();
+    }
+    return loaded;
+  }();
+  return schema;
+}
 
 std::string ReadReport() {
   for (const auto& entry : std::filesystem::directory_iterator("RAP_KART")) {
@@ -71,6 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fprintf(stderr, "the report is not well-formed XML:\n%s\n", report.c_str());
     std::abort();
   }
+  xmlSchemaValidCtxtPtr validator = xmlSchemaNewValidCtxt(ReportSchema());
+  const int invalid = xmlSchemaValidateDoc(validator, document);
+  xmlSchemaFreeValidCtxt(validator);
   xmlFreeDoc(document);
+  if (invalid != 0) {
+    std::fprintf(stderr, "the report fails its schema:\n%s\n", report.c_str());
+    std::abort();
+  }
   return 0;
 }

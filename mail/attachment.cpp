@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "frame/host_api.h"
+#include "mail/message_files.h"
 #include "settings/text_output.h"
 
 namespace {
@@ -98,11 +99,8 @@ void SplitFileName(const char* path, char* stem, char* extension) {
 }
 
 int AddAttachment(HostFile* file, const char* reportPath) {
-  // The instance number keeps the temporary files of several host instances apart.
-  char temporaryName[40];
-  const int* instance = HostInstanceNumber();
-  FormatText(temporaryName, sizeof temporaryName, "tempatach%d.txt",
-             instance != nullptr ? *instance : 0);
+  char temporaryName[kTemporaryFileNameSize];
+  TemporaryFileName(temporaryName);
 
   if (EncodeFileBase64(reportPath, temporaryName) != 0) return 1;
 
@@ -116,17 +114,18 @@ int AddAttachment(HostFile* file, const char* reportPath) {
   HostConvertText(stem, stem, kCodePageWindows, kCodePageMazovia);
   HostConvertText(extension, extension, kCodePageWindows, kCodePageMazovia);
 
-  _fprintfUTF(file,
-              "Content-Type: application/xml;\n name=\"%s.%s\"\n"
-              "Content-Transfer-Encoding: base64\n"
-              "Content-Disposition: attachment;\n filename=\"%s.%s\"\n\n",
-              stem, extension, stem, extension);
+  bool written = _fprintfUTF(file,
+                             "Content-Type: application/xml;\n name=\"%s.%s\"\n"
+                             "Content-Transfer-Encoding: base64\n"
+                             "Content-Disposition: attachment;\n filename=\"%s.%s\"\n\n",
+                             stem, extension, stem, extension) == 0;
 
   char line[kLineBufferSize];
-  while (HostReadLine(line, kLineBufferSize, encoded) != nullptr) {
-    HostFilePrintf(file, "%s\n", line);
+  while (written && HostReadLine(line, kLineBufferSize, encoded) != nullptr) {
+    written = HostFilePrintf(file, "%s\n", line) >= 0;
   }
 
   HostCloseFile(encoded);
-  return 0;
+  // A part that lost a piece would carry less than the whole report.
+  return written ? 0 : 1;
 }

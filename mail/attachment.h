@@ -3,7 +3,7 @@
 
 #include "frame/host_types.h"
 
-// 0 when the part was written, 1 when not (then nothing was written).
+// 0 when the part was written whole, 1 when not (then the message must not be sent).
 int AddAttachment(HostFile* file, const char* reportPath);
 // 0 when done, 1 when the source, the memory or the destination could not be had.
 int EncodeFileBase64(const char* sourcePath, const char* destinationPath);

@@ -1,17 +1,17 @@
-// The report e-mail: "message.eml" written as one MIME message around the report file, then
-// handed to the host's mail service. The plug-in holds no SMTP code of its own.
+// The report e-mail: one MIME message around the report file, written into the message file,
+// then handed to the host's mail service. The plug-in holds no SMTP code of its own.
 #include "mail/report_message.h"
 
 #include <cstring>
 
 #include "frame/host_api.h"
 #include "mail/attachment.h"
+#include "mail/header_text.h"
+#include "mail/message_files.h"
 #include "settings/settings_keys.h"
 #include "settings/text_output.h"
 
 namespace {
-
-constexpr char kMessageFile[] = "message.eml";
 
 // 15 dashes, 20 random digits, 4 dashes, and the NUL.
 constexpr int kBoundaryLength = 39;
@@ -19,23 +19,34 @@ constexpr int kBoundaryBufferSize = kBoundaryLength + 1;
 constexpr int kFirstDigit = 15;
 constexpr int kDigitCount = 20;
 
-// "Nie udało się dodać załącznika"
-constexpr char kAttachmentFailed[] =
-    "Nie uda\x92o si\x91 doda\x8D za\x92\x86" "cznika";
-
-// "Nie udało się zapisać wiadomości message.eml"
-constexpr char kMessageNotWritten[] =
-    "Nie uda\x92o si\x91 zapisa\x8D wiadomo\x9E" "ci message.eml";
+// "nie udało się utworzyć wiadomości %s"
+constexpr char kNotCreated[] = "nie uda\x92o si\x91 utworzy\x8D wiadomo\x9E" "ci %s";
+// "nie udało się zapisać całej wiadomości %s"
+constexpr char kCutShort[] = "nie uda\x92o si\x91 zapisa\x8D ca\x92" "ej wiadomo\x9E" "ci %s";
+// "nie udało się dodać załącznika"
+constexpr char kNoAttachment[] = "nie uda\x92o si\x91 doda\x8D za\x92\x86" "cznika";
 
 // The five mail settings, in their order, with missing keys written back. Every text buffer
 // starts empty, and its last byte stays a NUL whatever a hand-edited file holds.
 void ReadMailAccount(MailSettings* account) {
   std::memset(account, 0, sizeof *account);
   ReadMailSettings(account);
-  account->server[sizeof account->server - 1] = '\0';
-  account->login[sizeof account->login - 1] = '\0';
-  account->password[sizeof account->password - 1] = '\0';
-  account->recipient[sizeof account->recipient - 1] = '\0';
+}
+
+// Lines 1 to 4 and the MIME version, unconverted; no value can start a line of its own.
+bool WriteHeaderLines(HostFile* message, const char* shopName, const MailSettings& account) {
+  char subject[kSubjectTextSize];
+  ShopSubjectText(shopName, subject);
+  char recipient[sizeof account.recipient];
+  HeaderValue(account.recipient, recipient, sizeof recipient);
+  char sender[sizeof account.login];
+  HeaderValue(account.login, sender, sizeof sender);
+  bool written = HostFilePrintf(message, "Subject: %s\n", subject) >= 0;
+  written = HostFilePrintf(message, "To: %s\n", recipient) >= 0 && written;
+  written = HostFilePrintf(message, "From: %s\n", sender) >= 0 && written;
+  written = HostFilePrintf(message, "Subject: Eksport Targomir-Kronilog\n") >= 0 && written;
+  written = HostFilePrintf(message, "MIME-Version: 1.0\n") >= 0 && written;
+  return written;
 }
 
 }  // namespace
@@ -52,41 +63,49 @@ void WriteMultipartHeader(HostFile* file, char* boundary) {
                  boundary);
 }
 
-int SendReportMail(const char* creationStamp, const char* shopName, const char* reportPath) {
-  HostFile* message = HostOpenFile(kMessageFile, "wt", 64, 0, -1);
+int SendReportMail(const char* creationStamp, const char* shopName, const char* reportPath,
+                   char* reason) {
+  reason[0] = '\0';
+  char messageFile[kMessageFileNameSize];
+  MessageFileName(messageFile);
+  HostFile* message = HostOpenFile(messageFile, "wt", 64, 0, -1);
 
   // The settings are read, and missing keys written, even when there is no message to send.
   MailSettings account;
   ReadMailAccount(&account);
 
-  // Without the message file nothing is written or sent, and nothing is shown here.
-  if (message == nullptr) return 0;
-
-  HostFilePrintf(message, "Subject: Raport ze sklepu %s.\n", shopName);
-  HostFilePrintf(message, "To: %s\n", account.recipient);
-  HostFilePrintf(message, "From: %s\n", account.login);
-  HostFilePrintf(message, "Subject: Eksport Targomir-Kronilog\n");
-
-  char boundary[kBoundaryBufferSize];
-  WriteMultipartHeader(message, boundary);
-
-  HostFilePrintf(message, "--%s\n", boundary);
-  HostFilePrintf(message,
-                 "Content-Type: text/plain; charset=UTF-8; format=flowed\n"
-                 "Content-Transfer-Encoding: 7bit\n\n");
-  _fprintfUTF(message, "\nRaport Kronilog - data wykonania:\n%s\n\n", creationStamp);
-  HostFilePrintf(message, "--%s\n", boundary);
-
-  if (AddAttachment(message, reportPath) != 0) HostAlert(kAttachmentFailed);
-
-  HostFilePrintf(message, "--%s--\n", boundary);
-  // A message that did not reach the disk whole (a full disk) is not handed over: the mail
-  // service would send whatever part of it was written.
-  if (HostCloseFile(message) != 0) {
-    HostAlert(kMessageNotWritten);
+  if (message == nullptr) {
+    FormatText(reason, kMailReasonSize, kNotCreated, messageFile);
     return 0;
   }
 
-  return HostSendMail(kMessageFile, 0, account.server, account.login, account.password,
-                      account.authentication);
+  bool whole = WriteHeaderLines(message, shopName, account);
+  char boundary[kBoundaryBufferSize];
+  WriteMultipartHeader(message, boundary);
+  whole = HostFilePrintf(message, "--%s\n", boundary) >= 0 && whole;
+  whole = HostFilePrintf(message,
+                         "Content-Type: text/plain; charset=UTF-8; format=flowed\n"
+                         "Content-Transfer-Encoding: 7bit\n\n") >= 0 &&
+          whole;
+  whole = _fprintfUTF(message, "\nRaport Kronilog - data wykonania:\n%s\n\n", creationStamp) == 0 && whole;
+  whole = HostFilePrintf(message, "--%s\n", boundary) >= 0 && whole;
+  const bool attached = AddAttachment(message, reportPath) == 0;
+  whole = HostFilePrintf(message, "--%s--\n", boundary) >= 0 && whole;
+  // The host's buffered writes reach the disk at the latest when the file is closed.
+  whole = HostCloseFile(message) == 0 && whole;
+
+  // A message without its attachment, or cut short (a full disk), is not handed over: the
+  // mail service would send whatever part of it was written, and the operator would take it
+  // for the report.
+  if (!attached) {
+    FormatText(reason, kMailReasonSize, kNoAttachment);
+    return 0;
+  }
+  if (!whole) {
+    FormatText(reason, kMailReasonSize, kCutShort, messageFile);
+    return 0;
+  }
+  HostSendMail(messageFile, 0, account.server, account.login, account.password,
+               account.authentication);
+  return 1;
 }

@@ -90,6 +90,8 @@ const char* PlatformLastLoadError() { return lastLoadError.c_str(); }
 
 DWORD GetLastError() { return lastError; }
 
+void SetLastError(DWORD error) { lastError = error; }
+
 HMODULE GetModuleHandleA(LPCSTR moduleName) {
   if (moduleName == nullptr) return nullptr;
   for (auto& module : Modules()) {

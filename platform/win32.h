@@ -18,6 +18,7 @@ typedef unsigned int UINT;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
 typedef int (*FARPROC)();
+typedef void* HANDLE;
 
 #define WINAPI
 #define TRUE 1
@@ -39,6 +40,18 @@ typedef int (*FARPROC)();
 #define IDRETRY 4
 #define IDIGNORE 5
 
+#define GENERIC_WRITE 0x40000000u
+#define CREATE_NEW 1
+#define FILE_ATTRIBUTE_NORMAL 0x80
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_GEN_FAILURE 31
+#define ERROR_FILE_EXISTS 80
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_ALREADY_EXISTS 183
+
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(static_cast<unsigned short>(i))))
 #define IS_INTRESOURCE(p) ((reinterpret_cast<std::uintptr_t>(p) >> 16) == 0)
 
@@ -54,5 +67,9 @@ BOOL CreateDirectoryA(LPCSTR path, LPVOID securityAttributes);
 HMODULE LoadLibraryA(LPCSTR fileName);
 BOOL FreeLibrary(HMODULE module);
 DWORD GetLastError();
+void SetLastError(DWORD error);
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPVOID securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL CloseHandle(HANDLE handle);
 }
 #endif

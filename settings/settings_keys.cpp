@@ -103,6 +103,9 @@ const SettingKey kSettingKeys[] = {
          SettingReader::DefaultUnsaved),
     Text(kSectionBookkeeping, kKeyLastReadRange, nullptr, kLastReadRangeSize, kAutomaticExport,
          SettingReader::WrittenOnly),
+    // The day of the last automatic export that failed: it is not tried again that day.
+    Text(kSectionBookkeeping, kKeyFailedTryDate, nullptr, kLastExportDateSize, kAutomaticExport,
+         SettingReader::DefaultUnsaved),
 };
 const int kSettingKeyCount = sizeof kSettingKeys / sizeof kSettingKeys[0];
 

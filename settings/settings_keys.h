@@ -20,6 +20,7 @@ inline constexpr char kFormatLong[] = "%ld";
 // Key names that readers form or use by name.
 inline constexpr char kKeyLastExportDate[] = "DataOstatniegoEksportu";
 inline constexpr char kKeyLastReadRange[] = "OstatniOdczyt";
+inline constexpr char kKeyFailedTryDate[] = "DataNieudanejProby";
 inline constexpr char kCashRegisterKeyFormat[] = "Kasa%02d";
 
 // Field sizes (bytes, with the NUL) of the readers' text buffers.

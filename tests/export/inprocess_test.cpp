@@ -50,7 +50,9 @@ class ExportInProcess : public InProcessHost {
     return std::vector<unsigned char>(tspr::kRecordSize);
   }
   double Total(int receiptId, const std::array<int, 15>& groups) {
-    return ZliczKwoteParagonuBezGrupy(Receipt(receiptId).data(), groups.data());
+    double amount = -1.0;
+    EXPECT_EQ(ZliczKwoteParagonuBezGrupy(Receipt(receiptId).data(), groups.data(), &amount), 1);
+    return amount;
   }
   std::vector<std::string> MessageTitles() {
     std::vector<std::string> titles;
@@ -82,11 +84,16 @@ TEST_F(ExportInProcess, ReceiptTotalTakesTheAmountFieldThatBitZeroSelects) {
   std::vector<unsigned char> noLines = Receipt(101);
   std::int32_t unknown = 999999;
   std::memcpy(noLines.data() + tspr::kReceiptId, &unknown, sizeof unknown);
-  EXPECT_EQ(ZliczKwoteParagonuBezGrupy(noLines.data(), kNoGroups.data()), 0.0);
+  double amount = -1.0;
+  EXPECT_EQ(ZliczKwoteParagonuBezGrupy(noLines.data(), kNoGroups.data(), &amount), 1);
+  EXPECT_EQ(amount, 0.0);
   EXPECT_TRUE(MessageTitles().empty());
 }
 
-TEST_F(ExportInProcess, ReceiptTotalWithoutTheLinesTableShowsTheDiskErrorEachTime) {
+// A host that cannot give the lines is not a receipt without lines: the total says so, and
+// the report file writer stops with one box for the whole run, mails nothing and leaves a file
+// that no XML reader takes for a complete report.
+TEST_F(ExportInProcess, LinesTheHostCannotGiveMakeTheReportIncompleteWithOneBox) {
   for (auto [number, size] : {std::pair{45, 0}, std::pair{45, 400}}) {
     SCOPED_TRACE(size);
     options.noTables.clear();
@@ -94,15 +101,28 @@ TEST_F(ExportInProcess, ReceiptTotalWithoutTheLinesTableShowsTheDiskErrorEachTim
     if (size == 0) options.noTables.insert(number);
     else options.tableSizes[number] = size;
     Rebind();
+    fs::remove_all("RAP_KART");
     std::vector<unsigned char> record(tspr::kRecordSize);
-    EXPECT_EQ(ZliczKwoteParagonuBezGrupy(record.data(), kNoGroups.data()), 0.0);
-    EXPECT_EQ(ZliczKwoteParagonuBezGrupy(record.data(), kNoGroups.data()), 0.0);
+    double amount = -1.0;
+    EXPECT_EQ(ZliczKwoteParagonuBezGrupy(record.data(), kNoGroups.data(), &amount), 0);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_TRUE(Events("message").empty());
+
+    ReadAllRegisters();
+    EXPECT_EQ(BuildReportFile(1, "", ""), 0);
+    EXPECT_EQ(host::OutstandingBlocks(), 0);
     auto messages = Events("message");
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0]["title"], "B\u0142\u0105d");
-    EXPECT_EQ(messages[0]["text"],
-              "B\u0142\u0105d operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!");
-    EXPECT_EQ(messages[0]["style"], 1);
+    ASSERT_EQ(messages.size(), 2u);  // the progress notice and the one box
+    EXPECT_EQ(messages[1]["title"], "B\u0142\u0105d");
+    EXPECT_EQ(messages[1]["text"],
+              "B\u0142\u0105d operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!\n"
+              "Raport H0001_20260315102030.xml jest niepe\u0142ny i nie zosta\u0142 wys\u0142any.");
+    EXPECT_EQ(messages[1]["style"], 1);
+    EXPECT_TRUE(Events("mail").empty());
+    auto files = ReportFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadText(files[0]).find("</Kronilog>"), std::string::npos);
+    EXPECT_NE(SchemaErrors(files[0]), "");
   }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "export/report_date_form.h"
+#include "export/date_texts.h"
 #include "export/report_file.h"
 #include "export/report_text.h"
 #include "tests/export/support.h"

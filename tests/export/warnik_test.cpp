@@ -82,6 +82,10 @@ AutoExport RunAutoExport(const std::string& today, std::vector<std::string> extr
   for (const auto& file : ReportFiles()) {
     if (std::find(before.begin(), before.end(), file) != before.end()) continue;
     std::string report = ReadText(file);
+    if (report.find("</Kronilog>") == std::string::npos) {
+      result.newReports.push_back("incomplete");
+      continue;
+    }
     EXPECT_EQ(SchemaErrors(file), "") << file;
     auto begin = ElementValues(report, "PeriodBegin");
     auto end = ElementValues(report, "PeriodEnd");
@@ -167,22 +171,72 @@ TEST(ExportWarnik, AutomaticExportWaitsForAReadyHostAndKeepsAPresetStateBit) {
   EXPECT_EQ(JournalEvents("state-bit.jsonl", "callback-start").size(), 1u);
 }
 
-TEST(ExportWarnik, AutomaticExportThatCannotWriteItsReportCoversTheSameDaysNextTime) {
-  WorkFolder folder;
-  WriteText("Kronilog.ini", "[danePomocnicze]\nDataOstatniegoEksportu=18.03.26\n");
-  WriteText("RAP_KART", "a plain file where the folder should be");
-  AutoExport run = RunAutoExport("23.03.26", {"--journal", "failed.jsonl"}, 3);  // not exported
-  EXPECT_EQ(run.entryResult, 1);
-  EXPECT_EQ(Stored(), "18.03.26");
-  EXPECT_FALSE(LastRange());
-  auto changes = JournalEvents("failed.jsonl", "state-flags");
-  ASSERT_EQ(changes.size(), 2u);  // set, and cleared again
-  EXPECT_EQ(changes[1]["on"], 0);
+// Whatever keeps a report from going out (its folder, the host's lines table, the message
+// file), the automatic export says so in one box, mails nothing and keeps its date; later
+// calls that day neither read the registers nor show anything; the next day's export covers
+// every day since the last one that went out.
+TEST(ExportWarnik, AFailedAutomaticExportIsToldOnceKeptDueAndTriedAgainTheNextDay) {
+  struct Case {
+    std::string name;
+    std::vector<std::string> hostOptions;
+    std::string box;  // the start of the one box's text
+    Reports reports;  // what the failed run leaves in RAP_KART
+  };
+  const std::vector<Case> cases = {
+      {"RAP_KART a plain file", {}, "B\u0142\u0105d otwarcia pliku:H0001_20260315080000.xml", {}},
+      {"no table 45", {"--no-table", "45"},
+       "B\u0142\u0105d operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!\n"
+       "Raport H0001_20260315080000.xml jest niepe\u0142ny i nie zosta\u0142 wys\u0142any.",
+       {"incomplete"}},
+      {"message.eml a folder", {},
+       "Raport zapisano w pliku RAP_KART\\H0001_20260315080000.xml,\nale NIE zosta\u0142 wys\u0142any "
+       "na serwer: nie uda\u0142o si\u0119 utworzy\u0107 wiadomo\u015bci message.eml.\n"
+       "Te dni zostan\u0105 wys\u0142ane z nast\u0119pnym eksportem automatycznym.",
+       {"2026-03-09..2026-03-14"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkFolder folder;
+    WriteText("Kronilog.ini", "[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+    if (c.name == "RAP_KART a plain file") WriteText("RAP_KART", "a plain file where the folder should be");
+    if (c.name == "message.eml a folder") fs::create_directory("message.eml");
 
-  fs::remove("RAP_KART");
-  run = RunAutoExport("23.03.26");
-  EXPECT_EQ(run.newReports, (Reports{"2026-03-18..2026-03-22"}));
-  EXPECT_EQ(Stored(), "23.03.26");
+    std::vector<std::string> failing = c.hostOptions;
+    failing.insert(failing.end(), {"--journal", "failed.jsonl"});
+    AutoExport run = RunAutoExport("15.03.26", failing, 3);  // written or not, not sent
+    EXPECT_EQ(run.entryResult, 1);
+    EXPECT_EQ(run.newReports, c.reports);
+    std::vector<nlohmann::json> boxes;
+    for (const auto& message : JournalEvents("failed.jsonl", "message")) {
+      if (message["style"] == 1) boxes.push_back(message);
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]["text"].get<std::string>().substr(0, c.box.size()), c.box);
+    EXPECT_TRUE(JournalEvents("failed.jsonl", "alert").empty());
+    EXPECT_TRUE(JournalEvents("failed.jsonl", "mail").empty());
+    EXPECT_FALSE(fs::exists("outbox"));
+    EXPECT_EQ(Stored(), "09.03.26");
+    EXPECT_FALSE(LastRange());
+    auto changes = JournalEvents("failed.jsonl", "state-flags");
+    ASSERT_EQ(changes.size(), 2u);  // set, and cleared again
+    EXPECT_EQ(changes[1]["on"], 0);
+
+    // The same day again: silent, and the registers are not read.
+    std::vector<std::string> again = c.hostOptions;
+    again.insert(again.end(), {"--journal", "again.jsonl"});
+    run = RunAutoExport("15.03.26", again);
+    EXPECT_EQ(run.entryResult, 0);
+    EXPECT_TRUE(run.newReports.empty());
+    EXPECT_TRUE(JournalEvents("again.jsonl", "cash-registers").empty());
+    EXPECT_TRUE(JournalEvents("again.jsonl", "message").empty());
+
+    // The next day, mended: every day since the last export that went out.
+    fs::remove_all("message.eml");
+    if (c.name == "RAP_KART a plain file") fs::remove("RAP_KART");
+    run = RunAutoExport("16.03.26");
+    EXPECT_EQ(run.newReports, (Reports{"2026-03-09..2026-03-15"}));
+    EXPECT_EQ(Stored(), "16.03.26");
+  }
 }
 
 // Not run by default: the cost of a day's export as the shop grows. Run with

@@ -16,6 +16,8 @@
 
 #include "frame/host_binding.h"
 #include "frame/plugin_state.h"
+#include "mail/report_message.h"
+#include "host/texts/codepages.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"
 #include "host/session/plugin_session.h"
@@ -92,6 +94,13 @@ std::vector<nlohmann::json> Events(const std::string& kind) {
     if (event.value("event", "") == kind) found.push_back(event);
   }
   return found;
+}
+
+int SendMessage(const char* stamp, const char* shop, const char* reportPath, std::string* reason) {
+  char why[kMailReasonSize];
+  const int result = SendReportMail(stamp, shop, reportPath, why);
+  if (reason != nullptr) *reason = host::MazoviaToUtf8(why);
+  return result;
 }
 
 std::optional<std::string> Run(const std::vector<std::string>& argv, int timeoutSeconds) {

@@ -28,6 +28,11 @@ std::string WithoutSubmissionHeaders(const std::string& delivered);
 // The journal events of one kind since the session began.
 std::vector<nlohmann::json> Events(const std::string& kind);
 
+// The report message as the report file writer sends it: 1 when it was handed over; reason,
+// when given, gets why not (UTF-8).
+int SendMessage(const char* stamp, const char* shop, const char* reportPath,
+                std::string* reason = nullptr);
+
 // Runs a program with arguments, standard output captured; nullopt when it could not run or
 // did not exit with 0 within the time limit.
 std::optional<std::string> Run(const std::vector<std::string>& argv, int timeoutSeconds = 30);

@@ -1,0 +1,89 @@
+// Date and time texts of the report file.
+#include "export/date_texts.h"
+
+#include <cstdlib>
+
+#include "frame/host_api.h"
+#include "settings/text_output.h"
+
+namespace {
+
+constexpr int kTimeFormHms = 1;
+constexpr int kMinutesPerDay = 1440;
+
+// The decimal number at the start of text (a leading blank allowed); -1 when there is none.
+int LeadingNumber(const char* text) {
+  while (*text == ' ') ++text;
+  if (*text < '0' || *text > '9') return -1;
+  return static_cast<int>(std::strtol(text, nullptr, 10));
+}
+
+// Hours, minutes and seconds of a time text hh:mm[:ss], each cut at its colon. -1 for a part
+// that holds no number.
+void SplitTimeText(const char* timeText, int* hours, int* minutes, int* seconds) {
+  char copy[16] = {};
+  HostCopyText(copy, timeText != nullptr ? timeText : "", 10);
+  copy[10] = '\0';
+  copy[2] = copy[5] = copy[8] = '\0';
+  *hours = LeadingNumber(copy);
+  *minutes = LeadingNumber(copy + 3);
+  *seconds = LeadingNumber(copy + 6);
+}
+
+bool IsTimeOfDay(int hours, int minutes) {
+  return hours >= 0 && hours <= 23 && minutes >= 0 && minutes <= 59;
+}
+
+}  // namespace
+
+bool ParseReportDate(const char* dateText, short* year, short* month, short* day) {
+  *year = *month = *day = 0;
+  if (dateText == nullptr || dateText[0] == '\0') return false;
+  HostParseDate(dateText, year, month, day, 0);
+  if (*year >= 1 && *year <= 9999 && *month >= 1 && *month <= 12 && *day >= 1 && *day <= 31) {
+    return true;
+  }
+  *year = *month = *day = 0;
+  return false;
+}
+
+char* IsoDateTimeText(char* out, const char* dateText, const char* timeText) {
+  out[0] = '\0';
+  short year, month, day;
+  if (!ParseReportDate(dateText, &year, &month, &day)) return out;
+  int hours, minutes, seconds;
+  SplitTimeText(timeText, &hours, &minutes, &seconds);
+  if (!IsTimeOfDay(hours, minutes)) return out;
+  int t = hours * 60 + minutes;
+  if (t == 0) t = kMinutesPerDay;  // midnight belongs to the end of the day
+  FormatText(out, kIsoDateTimeSize, "%04d-%02d-%02dT%02d:%02d:00.000", year, month, day, t / 60,
+             t % 60);
+  return out;
+}
+
+char* FileTimestampText(char* out) {
+  char today[12] = {};
+  char now[16] = {};
+  HostTodayText(today);
+  today[sizeof today - 1] = '\0';
+  HostTimeText(now, kTimeFormHms);
+  now[sizeof now - 1] = '\0';
+  short year, month, day;
+  ParseReportDate(today, &year, &month, &day);
+  int hours, minutes, seconds;
+  SplitTimeText(now, &hours, &minutes, &seconds);
+  if (!IsTimeOfDay(hours, minutes)) hours = minutes = 0;
+  if (seconds < 0 || seconds > 59) seconds = 0;
+  int t = hours * 60 + minutes;
+  if (t == 0) t = kMinutesPerDay;
+  FormatText(out, kTimestampSize, "%04d%02d%02d%02d%02d%02d", year, month, day, t / 60, t % 60,
+             seconds);
+  return out;
+}
+
+bool SaleTimeText(char* out, int minutes) {
+  out[0] = '\0';
+  if (minutes < 0 || minutes >= kMinutesPerDay) return false;
+  FormatText(out, kSaleTimeTextSize, "%2d:%02d:%02d", minutes / 60, minutes % 60, 0);
+  return true;
+}

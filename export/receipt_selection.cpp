@@ -1,0 +1,83 @@
+// The receipt selection of the report file writer: the tests a sales record must pass to
+// become a transaction, in their order, and the transaction's fields.
+#include "export/receipt_selection.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "export/receipt_total.h"
+#include "export/table_access.h"
+#include "frame/host_api.h"
+
+namespace {
+
+// Below 2^63, so that the whole units convert to a 64-bit integer exactly.
+constexpr double kLargestAmount = 9.2e18;
+constexpr std::int64_t kUnitsPerGrosz = 100;
+
+bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
+
+// Tests 4 and 5: the sale lies inside the period, both bounds included.
+bool InPeriod(const char* saleDate, const char* startDate, const char* endDate) {
+  if (!IsEmpty(startDate) && HostCompareDates(startDate, saleDate) > 0) return false;
+  if (!IsEmpty(endDate) && HostCompareDates(endDate, saleDate) < 0) return false;
+  return true;
+}
+
+}  // namespace
+
+bool AmountInHundredths(double amount, std::int64_t* hundredths) {
+  if (!std::isfinite(amount) || std::fabs(amount) >= kLargestAmount) return false;
+  // Half a grosz is 50 whole units, so the fraction of a unit, which has the sign of the
+  // whole units, never decides the rounding: the whole units alone round exactly.
+  const auto units = static_cast<std::int64_t>(amount);
+  std::int64_t grosze = units / kUnitsPerGrosz;
+  const std::int64_t rest = units % kUnitsPerGrosz;
+  if (rest >= kUnitsPerGrosz / 2) ++grosze;
+  if (rest <= -kUnitsPerGrosz / 2) --grosze;
+  *hundredths = grosze;
+  return true;
+}
+
+ReceiptVerdict SelectReceipt(const unsigned char* record, const char* startDate,
+                             const char* endDate, const int* excludedGroups,
+                             CardTransaction* out) {
+  if (RecordInt32(record, tspr::kReceiptId) == 0) return ReceiptVerdict::kNotInReport;
+  if (RecordInt16(record, tspr::kStateMarker) > 0) return ReceiptVerdict::kNotInReport;
+  char saleDate[tspr::kSaleDateRoom + 1];
+  RecordText(record, tspr::kSaleDate, tspr::kSaleDateRoom, saleDate);
+  if (saleDate[0] == '\0') return ReceiptVerdict::kNotInReport;
+
+  // The card test comes before the period's: it needs no host call, and most receipts name
+  // no card. The outcome is the same in either order.
+  char remark[tspr::kRemarkRoom + 1];
+  RecordText(record, tspr::kRemark, tspr::kRemarkRoom, remark);
+  if (!CardNumberFromRemark(remark, out->card)) return ReceiptVerdict::kNotInReport;
+
+  // The transaction's date is the sale date with its dots turned into dashes. A date that does
+  // not parse cannot be placed in the period: such a receipt is never dropped unseen.
+  char dashedDate[tspr::kSaleDateRoom + 1];
+  std::memcpy(dashedDate, saleDate, std::strlen(saleDate) + 1);
+  for (char* c = dashedDate; *c != '\0'; ++c) {
+    if (*c == '.') *c = '-';
+  }
+  short year, month, day;
+  const bool dateReadable = ParseReportDate(dashedDate, &year, &month, &day);
+  if (dateReadable && !InPeriod(saleDate, startDate, endDate)) return ReceiptVerdict::kNotInReport;
+  RecordText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, out->documentNumber);
+
+  double amount;
+  if (ZliczKwoteParagonuBezGrupy(record, excludedGroups, &amount) == 0) {
+    return ReceiptVerdict::kHostFailure;
+  }
+  if (!(amount > 0.0)) return ReceiptVerdict::kNotInReport;
+
+  if (!dateReadable) return ReceiptVerdict::kUnreadable;
+  char timeText[kSaleTimeTextSize];
+  if (!SaleTimeText(timeText, RecordInt16(record, tspr::kSaleTime))) return ReceiptVerdict::kUnreadable;
+  if (IsoDateTimeText(out->invoiceDate, dashedDate, timeText)[0] == '\0') {
+    return ReceiptVerdict::kUnreadable;
+  }
+  if (!AmountInHundredths(amount, &out->hundredths)) return ReceiptVerdict::kUnreadable;
+  return ReceiptVerdict::kTransaction;
+}
