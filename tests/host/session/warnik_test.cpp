@@ -271,6 +271,7 @@ TEST_F(Warnik, SessionsRunningAtOnceInOneFolderGetTheirOwnInstanceNumbers) {
             std::string::npos);
   EXPECT_TRUE(fs::exists(folder / "tempatach1.txt"));
   EXPECT_TRUE(fs::exists(folder / "tempatach2.txt"));
+  EXPECT_TRUE(fs::exists(folder / "message2.eml"));  // the plug-in names its message by it too
   EXPECT_TRUE(fs::exists(folder / "outbox" / "0002.eml"));
 
   Outcome alone = Start("start-stop");
