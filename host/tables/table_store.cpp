@@ -47,16 +47,11 @@ struct Store {
   std::map<std::uint32_t, std::vector<std::uint8_t>> putLines;     // by stored line
 };
 
-// Not part of the store: it must go on counting across resets.
+// Not part of the store, so that it goes on counting when the store is made afresh. (A new
+// session also ends every scan of the last one: their cursors are forgotten.)
 std::uint32_t generation = 1;
 
-Store& State() {
-  struct Reset {
-    Reset() { OnHostReset([] { ++generation; }); }
-  };
-  static Reset reset;
-  return SessionState<Store>();
-}
+Store& State() { return SessionState<Store>(); }
 
 template <typename T>
 void Put(std::uint8_t* record, std::size_t recordSize, int offset, T value) {
