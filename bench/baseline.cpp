@@ -1,7 +1,8 @@
 // The machine's limit for one export: the same receipts, loaded by the emulator's own shop
-// loader into tables 44 and 45, walked directly in memory, selected by the same rules, and the
-// same report bytes written through one buffered writer; then the report encoded the way
-// `base64 -w 72` does it. Only the walk and the encoding are timed; the load is reported apart.
+// loader into the same compact tables, walked directly in their arrays (no record is built),
+// selected by the same rules, and the same report bytes written through one buffered writer;
+// then the report encoded the way `base64 -w 72` does it. Only the walk and the encoding are
+// timed; the load is reported apart.
 //
 //   baseline --shop DIR --settings Kronilog.ini --from dd.mm.yy --to dd.mm.yy
 //            --today dd.mm.yy --now hh:mm:ss --report FILE --base64 FILE
@@ -22,11 +23,13 @@
 #include <string>
 #include <vector>
 
-#include "export/record_layout.h"
-#include "host/codepages.h"
-#include "host/host.h"
-#include "host/shop_data.h"
-#include "host/tables.h"
+#include "host/texts/codepages.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
+#include "host/dates/calendar.h"
+#include "host/shop/shop_loader.h"
+#include "host/tables/table_store.h"
 
 namespace {
 
@@ -181,11 +184,10 @@ int main(int argc, char** argv) {
   options.quietTerminal = true;
   host::ResetHost(options);
   auto loadStart = Clock::now();
-  host::LoadResult loaded = host::LoadShopIntoTables(args["--shop"], settings.registers);
-  if (loaded.error) return Fail(loaded.error->Text());
+  if (auto error = host::LoadShop(args["--shop"])) return Fail(error->Text());
+  const host::Selection selection = host::SelectRegisters(settings.registers);
   double loadSeconds = Seconds(loadStart);
-  const auto& receipts = host::TableRecords(tspr::kTable);
-  const auto& lines = host::TableRecords(tspr_dok::kTable);
+  const host::StoreView store = host::ViewStore();
 
   // ---- The walk and the report file ----
   auto walkStart = Clock::now();
@@ -208,45 +210,34 @@ int main(int argc, char** argv) {
 
   double checksum = 0.0;
   long transactions = 0;
-  for (const auto& record : receipts) {
-    const std::uint8_t* r = record.data();
-    std::int32_t id;
-    std::int16_t state, minutes;
-    std::memcpy(&id, r + tspr::kReceiptId, 4);
-    std::memcpy(&state, r + tspr::kStateMarker, 2);
-    if (id == 0 || state > 0) continue;
-    const char* saleDate = reinterpret_cast<const char*>(r + tspr::kSaleDate);
-    if (saleDate[0] == '\0') continue;
+  for (const std::uint32_t r : *store.scanOrder) {
+    const std::int32_t id = store.receiptId[r];
+    if (id == 0 || store.stateMarker[r] > 0) continue;
+    if (store.saleDay[r] == host::kNoSaleDate) continue;
+    char saleDate[9];
+    host::FormatHostDate(host::DateFromDayNumber(store.saleDay[r]), saleDate);
     int day = DateKey(saleDate);
     if ((fromKey != 0 && day < fromKey) || (toKey != 0 && day > toKey)) continue;
     char card[32];
-    if (!CardNumber(reinterpret_cast<const char*>(r + tspr::kRemark), card)) continue;
+    if (!CardNumber(store.texts + store.remark[r], card)) continue;
 
-    auto range = host::LinesOfReceipt(id);
-    const bool useB = (r[tspr::kAmountFlags] & 1) != 0;
+    const host::LineRange range = host::LinesOfReceipt(id);
+    const host::AmountColumn& amounts = (store.amountFlags[r] & 1) != 0 ? *store.amountB : *store.amountA;
     double amount = 0.0;
-    for (std::uint32_t i = range->begin; i < range->end; ++i) {
-      const std::uint8_t* line = lines[i].data();
-      std::int16_t lineState, group;
-      std::int32_t item;
-      std::memcpy(&lineState, line + tspr_dok::kLineState, 2);
-      std::memcpy(&item, line + tspr_dok::kItemRef, 4);
-      std::memcpy(&group, line + tspr_dok::kGoodsGroup, 2);
-      if (lineState == 0 || item == 0) continue;
+    for (std::uint32_t i = range.begin; i < range.end; ++i) {
+      if (store.lineState[i] == 0 || store.itemRef[i] == 0) continue;
       bool excluded = false;
-      for (int g : settings.excluded) excluded = excluded || (g > 0 && group == g);
+      for (int g : settings.excluded) excluded = excluded || (g > 0 && store.goodsGroup[i] == g);
       if (excluded) continue;
-      double value;
-      std::memcpy(&value, line + (useB ? tspr_dok::kLineAmountB : tspr_dok::kLineAmountA), 8);
-      amount += value;
+      amount += amounts.At(i);
     }
     if (!(amount > 0.0)) continue;
 
-    std::memcpy(&minutes, r + tspr::kSaleTime, 2);
+    const int minutes = store.saleTime[r];
     char escapedCard[5 * 32];
     char escapedNumber[5 * 201];
     Escape(card, escapedCard);
-    Escape(reinterpret_cast<const char*>(r + tspr::kDocumentNumber), escapedNumber);
+    Escape(store.texts + store.documentNumber[r], escapedNumber);
     double rounded = std::round(amount / 100.0) * 100.0 * 0.0001;
     n = std::snprintf(piece, sizeof piece,
                       "<Transaction>\n<CardNumber>%s</CardNumber>\n<InvoiceNumber>%s</InvoiceNumber>\n"
@@ -321,7 +312,7 @@ int main(int argc, char** argv) {
 
   std::printf("{\"load_s\": %.6f, \"walk_s\": %.6f, \"encode_s\": %.6f, \"receipts\": %zu, "
               "\"lines\": %zu, \"transactions\": %ld, \"report_bytes\": %ld, \"base64_bytes\": %zu}\n",
-              loadSeconds, walkSeconds, encodeSeconds, receipts.size(), lines.size(), transactions,
+              loadSeconds, walkSeconds, encodeSeconds, selection.receipts, selection.lines, transactions,
               reportBytes, text.size());
   return 0;
 }

@@ -69,7 +69,7 @@ def journal_phases(path):
                 return i
         fail(f"the journal {path} has no {what}")
 
-    load = first(lambda e: e["event"] == "cash-registers", "cash-register reading")
+    shop = first(lambda e: e["event"] == "shop", "shop reading")
     report = first(lambda e: e["event"] == "file-open" and e["path"].startswith("RAP_KART"),
                    "report file")
     message = first(lambda e: e["event"] == "file-open" and e["path"] == "message.eml",
@@ -83,7 +83,7 @@ def journal_phases(path):
 
     t = [e["t"] for e in events]
     return {
-        "load_s": t[load] - t[load - 1],
+        "load_s": t[shop] - (t[shop - 1] if shop > 0 else 0.0),
         "report_s": t[message] - t[report],
         "message_s": t[mail] - t[message],
         "export_s": t[mail] - t[report],
@@ -108,6 +108,13 @@ def attachment_body(message):
     except ValueError:
         fail("message.eml has no complete attachment part (see the alerts in journal.jsonl)")
     return message[start:end]
+
+
+def sqlite_figures(shop):
+    """What `sqlite3 :memory:` takes to import the shop and build the same transactions."""
+    script = Path(__file__).resolve().parent / "sqlite_memory.sh"
+    done = subprocess.run(["bash", str(script), str(shop)], stdout=subprocess.PIPE, text=True, check=True)
+    return json.loads(done.stdout)
 
 
 def one_size(build, data, receipts):
@@ -156,6 +163,7 @@ def one_size(build, data, receipts):
             check=True).stdout:
         fail("the baseline's Base64 text is not `base64 -w 72` of its report")
 
+    transactions = our_report.count(b"<Transaction>")
     written = {"report": len(our_report), "message": message.stat().st_size,
                "temporary": temporary.stat().st_size}
     if ours["outbox"]:
@@ -165,7 +173,7 @@ def one_size(build, data, receipts):
         "receipts": receipts,
         "receipts_loaded": limit["receipts"],
         "lines_loaded": limit["lines"],
-        "transactions": our_report.count(b"<Transaction>"),
+        "transactions": transactions,
         "load_s": ours["load_s"],
         "report_s": ours["report_s"],
         "message_s": ours["message_s"],
@@ -221,6 +229,12 @@ def show(results):
         ("  report writer's own (MiB)", lambda r: mib(r["report_work_kb"])),
         ("  attachment step's own (MiB)", lambda r: mib(r["attachment_work_kb"])),
         ("  ... as x report size", lambda r: f"{r['attachment_work_kb'] * 1024 / max(1, r['bytes_written']['report']):.2f}"),
+        ("sqlite3 :memory: peak RSS (MiB)", lambda r: mib(r["sqlite"]["peak_kb"])),
+        ("  its import + transactions (s)", lambda r: f"{r['sqlite']['seconds']:.2f}"),
+        ("  its transactions", lambda r: f"{r['sqlite']['transactions']}"),
+        ("tables loaded / sqlite (<= 1)", lambda r: f"{r['tables_kb'] / r['sqlite']['peak_kb']:.2f}"),
+        ("peak RSS / sqlite (<= 2)", lambda r: f"{r['peak_kb'] / r['sqlite']['peak_kb']:.2f}"),
+        ("session / export (<= 2 at 1M)", lambda r: f"{r['process_s'] / r['export_s']:.2f}"),
         ("bytes written: report", lambda r: f"{r['bytes_written']['report']:,}"),
         ("  message.eml", lambda r: f"{r['bytes_written']['message']:,}"),
         ("  temporary Base64 file", lambda r: f"{r['bytes_written']['temporary']:,}"),
@@ -242,7 +256,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", required=True, type=Path)
     parser.add_argument("--data", required=True, type=Path)
-    parser.add_argument("--sizes", default="10000,100000,1000000")
+    parser.add_argument("--sizes", default="10000,200000,1000000")
     parser.add_argument("--json", type=Path, help="also write the figures here")
     parser.add_argument("--repeat", type=int, default=0,
                         help="runs a size (default: 11 up to 10000 receipts, else 5)")
@@ -270,6 +284,7 @@ def main():
         runs[size].append(one_size(args.build.resolve(), args.data.resolve(), size))
     results = []
     for size in sizes:
+        sqlite = sqlite_figures(make_shop(args.build.resolve() / "tools" / "warnik", args.data.resolve(), size))
         ordered = sorted(runs[size], key=lambda r: r["export_s"])
         chosen = dict(ordered[len(ordered) // 2])
         chosen["export_s_runs"] = [r["export_s"] for r in ordered]
@@ -277,6 +292,10 @@ def main():
         # beside our median run.
         base = sorted(r["baseline_us_per_receipt"] for r in runs[size])
         chosen["baseline_us_per_receipt"] = base[len(base) // 2]
+        chosen["sqlite"] = sqlite
+        if sqlite["transactions"] != chosen["transactions"]:
+            print(f"bench: note: at {size} receipts SQLite built {sqlite['transactions']} transactions, "
+                  f"the report holds {chosen['transactions']}", file=sys.stderr)
         results.append(chosen)
     show(results)
     if args.json:

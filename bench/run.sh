@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The export benchmark in one command (see bench/README.md):
-#   bash bench/run.sh [--sizes 10000,100000,1000000] [--build DIR] [--data DIR] [--json FILE]
+#   bash bench/run.sh [--sizes 10000,200000,1000000] [--build DIR] [--data DIR] [--json FILE]
 #                     [--repeat N]   (runs a size N times and keeps the median; default 11
 #                                     up to 10 000 receipts, 5 above)
 #                     [--huge-pages]  (both programs allocate with transparent huge pages)
@@ -13,7 +13,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$here")
 build="$root/build-release"
 data=""
-sizes="10000,100000,1000000"
+sizes="10000,200000,1000000"
 json=""
 repeat=""
 smoke=0

@@ -14,17 +14,15 @@ file(MAKE_DIRECTORY ${header_folder})
 file(CREATE_LINK ${KRONILOG_JSON_INCLUDE}/nlohmann ${header_folder}/nlohmann SYMBOLIC)
 file(CREATE_LINK ${KRONILOG_CLI11_INCLUDE}/CLI ${header_folder}/CLI SYMBOLIC)
 
-# The emulator's sources, less the native-only ones (module registry, session loader, libcurl SMTP),
-# with their Win32 counterparts; warnik's program code, whose main WarnikRun calls.
-file(GLOB host_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp ${PROJECT_SOURCE_DIR}/tools/*.cpp)
-list(REMOVE_ITEM host_sources ${PROJECT_SOURCE_DIR}/host/module.cpp ${PROJECT_SOURCE_DIR}/host/session_loader.cpp
-  ${PROJECT_SOURCE_DIR}/host/smtp.cpp)
-file(GLOB win32_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/win32/*.cpp)
-list(REMOVE_ITEM win32_sources ${PROJECT_SOURCE_DIR}/host/win32/warnik_main.cpp)
+# The emulator's shared sources with the Win32 platform's (host/win32/), and warnik's program
+# code, whose main WarnikRun calls.
+include(${PROJECT_SOURCE_DIR}/host/sources.cmake)
+include(${PROJECT_SOURCE_DIR}/tools/sources.cmake)
+kronilog_host_sources(host_sources win32)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/tools/warnik.cpp PROPERTIES COMPILE_DEFINITIONS main=WarnikMain)
 
 # Objects shared by WARNIK.dll and the tests that drive the emulator in their own process.
-add_library(warnik_host_objects OBJECT ${host_sources} ${win32_sources})
+add_library(warnik_host_objects OBJECT ${host_sources} ${KRONILOG_WARNIK_SOURCES})
 target_include_directories(warnik_host_objects PUBLIC ${PROJECT_SOURCE_DIR} ${header_folder}
   PRIVATE ${PROJECT_SOURCE_DIR}/host/win32/compat)
 target_compile_definitions(warnik_host_objects PUBLIC

@@ -28,6 +28,20 @@ namespace {
 #undef HOST_SERVICE_VARIADIC
 #pragma GCC diagnostic pop
 
+// Each service's ordinal and slot index (0-based), as the table gives them, for the stubs
+// written out by hand below.
+struct ServiceNumbers {
+  unsigned ordinal;
+  int slotIndex;
+};
+#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+  [[maybe_unused]] constexpr ServiceNumbers kNumbers_##name = {ordinal, (slot) - 1};
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
+  [[maybe_unused]] constexpr ServiceNumbers kNumbers_##name = {ordinal, (slot) - 1};
+#include "frame/host_services.inc"
+#undef HOST_SERVICE
+#undef HOST_SERVICE_VARIADIC
+
 // The resolver stubs of the services with a fixed argument list.
 #define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
   ret conv Resolve_##name params {                                 \
@@ -46,7 +60,8 @@ namespace {
 enum { kEarlyTextSize = 4096 };
 
 int HOSTAPI_CC Resolve_HostShowMessageF(const char* title, const char* format, int style, ...) {
-  ResolveHostEntry(MAKEINTRESOURCEA(52029), 1);
+  ResolveHostEntry(MAKEINTRESOURCEA(kNumbers_HostShowMessageF.ordinal),
+                   kNumbers_HostShowMessageF.slotIndex);
   if (hostSlots.HostShowMessageF == nullptr) return 0;
   char text[kEarlyTextSize];
   va_list values;
@@ -57,7 +72,8 @@ int HOSTAPI_CC Resolve_HostShowMessageF(const char* title, const char* format, i
 }
 
 int HOSTAPI_CC Resolve_HostFilePrintf(HostFile* file, const char* format, ...) {
-  ResolveHostEntry(MAKEINTRESOURCEA(52541), 42);
+  ResolveHostEntry(MAKEINTRESOURCEA(kNumbers_HostFilePrintf.ordinal),
+                   kNumbers_HostFilePrintf.slotIndex);
   if (hostSlots.HostFilePrintf == nullptr) return 0;
   char text[kEarlyTextSize];
   va_list values;

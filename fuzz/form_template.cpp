@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/forms.h"
+#include "host/forms/form_template.h"
+#include "host/forms/form_render.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 8 || size > host::kLargestFormTemplate) return 0;

@@ -13,12 +13,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "export/record_layout.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
 #include "fuzz/support.h"
-#include "host/tables.h"
+#include "host/tables/tables.h"
+#include "host/tables/table_store.h"
 
 namespace {
 
@@ -60,14 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   HostCashRegisterSelect(flags, 10);
   HostCashRegisterRead(1, 0);
 
-  auto& receipts = host::TableRecords(tspr::kTable);
-  auto& lines = host::TableRecords(tspr_dok::kTable);
-  if (receipts.empty()) std::abort();
-  std::size_t used = size < receipts[0].size() ? size : receipts[0].size();
-  std::memcpy(receipts[0].data(), data, used);
-  for (std::size_t i = 0; used < size && i < lines.size(); ++i) {
-    std::size_t piece = size - used < lines[i].size() ? size - used : lines[i].size();
-    std::memcpy(lines[i].data(), data + used, piece);
+  // The input's bytes over the first record of table 44 and then over the first lines, each
+  // put into the host's table whole.
+  if (host::TableRecordCount(tspr::kTable) == 0) std::abort();
+  std::vector<std::uint8_t> receipt = host::TableRecord(tspr::kTable, 0);
+  std::size_t used = size < receipt.size() ? size : receipt.size();
+  std::memcpy(receipt.data(), data, used);
+  host::PutTableRecord(tspr::kTable, 0, receipt);
+  for (std::size_t i = 0; used < size && i < host::TableRecordCount(tspr_dok::kTable); ++i) {
+    std::vector<std::uint8_t> line = host::TableRecord(tspr_dok::kTable, i);
+    std::size_t piece = size - used < line.size() ? size - used : line.size();
+    std::memcpy(line.data(), data + used, piece);
+    host::PutTableRecord(tspr_dok::kTable, i, line);
     used += piece;
   }
 

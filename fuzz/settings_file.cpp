@@ -8,7 +8,8 @@
 #include <string>
 
 #include "fuzz/support.h"
-#include "host/settings_file.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
 #include "settings/settings.h"
 
 namespace {

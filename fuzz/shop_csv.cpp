@@ -3,12 +3,15 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "export/record_layout.h"
 #include "fuzz/support.h"
-#include "host/shop_data.h"
+#include "host/shop/shop_loader.h"
+#include "host/shop/csv_reader.h"
+#include "host/tables/table_store.h"
 
 namespace {
 
@@ -47,24 +50,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::array<bool, 10> selected;
   selected.fill(true);
   selected[data[0] % 10] = (data[0] & 2) == 0;
-  host::ShopTables tables;
-  auto error = host::ReadShop(folder, selected, tspr::kRecordSize, tspr_dok::kRecordSize, tables);
+  auto error = host::LoadShop(folder);
+  const host::Selection selection = host::SelectRegisters(selected);
   if (error) {
-    if (!tables.receipts.empty() || !tables.lines.empty()) Fail("a refused shop left records");
+    if (host::StoredReceipts() != 0 || host::StoredLines() != 0 || selection.receipts != 0) {
+      Fail("a refused shop left records");
+    }
     if (error->reason.empty() || error->Text().empty()) Fail("a fault without a reason");
   } else {
-    for (const auto& record : tables.receipts) {
-      if (record.size() != static_cast<std::size_t>(tspr::kRecordSize)) Fail("a receipt record of the wrong size");
-    }
-    for (const auto& record : tables.lines) {
-      if (record.size() != static_cast<std::size_t>(tspr_dok::kRecordSize)) Fail("a line record of the wrong size");
+    if (selection.receipts > host::StoredReceipts() || selection.lines > host::StoredLines()) {
+      Fail("more selected than stored");
     }
     std::size_t covered = 0;
-    for (const auto& range : tables.lineIndex) {
-      if (range.begin > range.end || range.end > tables.lines.size()) Fail("an index range outside table 45");
+    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
+      const auto record = host::TableRecord(tspr::kTable, place);
+      if (record.size() != static_cast<std::size_t>(tspr::kRecordSize)) Fail("a receipt record of the wrong size");
+      std::int32_t id;
+      std::memcpy(&id, record.data() + tspr::kReceiptId, sizeof id);
+      const host::LineRange range = host::LinesOfReceipt(id);
+      if (range.begin > range.end || range.end > host::StoredLines()) Fail("an index range outside table 45");
       covered += range.end - range.begin;
     }
-    if (covered > tables.lines.size()) Fail("index ranges overlap");
+    if (covered != selection.lines) Fail("index ranges that do not cover the selected lines once");
+    for (std::size_t place = 0; place < host::TableRecordCount(tspr_dok::kTable); ++place) {
+      if (host::TableRecord(tspr_dok::kTable, place).size() != static_cast<std::size_t>(tspr_dok::kRecordSize)) {
+        Fail("a line record of the wrong size");
+      }
+    }
   }
   return 0;
 }

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "host/host.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
 
 namespace fuzz {
 

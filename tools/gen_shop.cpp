@@ -17,8 +17,11 @@
 #include <string>
 #include <system_error>
 
-#include "host/dates.h"
-#include "host/host.h"
+#include "host/dates/calendar.h"
+#include "host/dates/clock.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
 #include "tools/commands.h"
 
 namespace {

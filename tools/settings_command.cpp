@@ -8,8 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/codepages.h"
-#include "host/settings_file.h"
+#include "host/texts/codepages.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
 #include "tools/commands.h"
 
 namespace {

@@ -11,17 +11,23 @@
 #include <CLI/CLI.hpp>
 
 #include "frame/host_types.h"
-#include "host/host.h"
-#include "host/session.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
+#include "host/program/instance_number.h"
+#include "host/session/outcome.h"
+#include "host/session/plugin_session.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
 #include "tools/commands.h"
 
 namespace {
 
 constexpr unsigned kMenuEntryId = 0x7F10;
 
-int Fail(const std::string& reason) {
+int Fail(const std::string& reason, int status = host::kExitFailed) {
   std::fprintf(stderr, "warnik: %s\n", reason.c_str());
-  return 1;
+  return status;
 }
 
 // A validator that matches a whole value against a pattern.
@@ -39,8 +45,10 @@ const std::string kTimePattern = R"(([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9])";
 
 enum class Command { kMenuExport, kAutoExport, kLayoutReport, kStartStop };
 
-// Loads, starts, runs the command, stops and unloads. Returns the exit status.
+// Loads, starts, runs the command, stops and unloads. Returns the exit status: for an export,
+// what the session saw it come to (host/session/outcome.h).
 int RunSession(const std::filesystem::path& pluginPath, Command command) {
+  const host::InstanceClaim instance;
   host::PluginSession session(pluginPath);
   session.freshCopy = false;
   std::string reason;
@@ -73,6 +81,10 @@ int RunSession(const std::filesystem::path& pluginPath, Command command) {
   session.Stop();
   session.Unload();
   host::Say("(plug-in stopped and unloaded)");
+  if (status == 0 && (command == Command::kMenuExport || command == Command::kAutoExport)) {
+    const host::Outcome outcome = host::ExportOutcome(command == Command::kAutoExport);
+    if (outcome.status != host::kExitDone) return Fail(outcome.reason, outcome.status);
+  }
   return status;
 }
 
@@ -110,8 +122,14 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.fallthrough();
   app.footer(
-      "Exit status: 0 when the session ran; non-zero, with a one-line reason on standard error,\n"
-      "when the plug-in did not load or start or the command could not run.\n");
+      "Exit status (docs/warnik.md), with a one-line reason on standard error when not 0:\n"
+      "  0  done: exported (the report written and delivered), the report shown, or an\n"
+      "     automatic call with nothing to do\n"
+      "  1  the session failed: the plug-in did not load or start, the shop cannot be read,\n"
+      "     wrong options or command\n"
+      "  2  the plug-in cancelled or refused the export (form closed, dates it did not take)\n"
+      "  3  an export ran but its report was not delivered (written but not sent, not\n"
+      "     delivered by the host, or not written)\n");
 
   host::Options options;
   std::string pluginPath = host::DefaultPluginPath().string();
@@ -192,7 +210,7 @@ int main(int argc, char** argv) {
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
     std::fprintf(stderr, "warnik: %s (see warnik --help)\n", error.what());
-    return error.get_exit_code() != 0 ? error.get_exit_code() : 2;
+    return host::kExitFailed;
   }
 
   for (unsigned ordinal : without) {

@@ -1,11 +1,11 @@
 // Base64 through CryptBinaryToStringA, without line breaks, as the host's Base64 service
 // gives it; the same text as OpenSSL's EVP_EncodeBlock in the native build.
-#include "host/win32/base64.h"
+#include "host/system/base64.h"
 
 #include <windows.h>
 #include <wincrypt.h>
 
-namespace host::win32 {
+namespace host {
 
 int EncodeBase64(char* text, const unsigned char* data, int length) {
   text[0] = '\0';
@@ -19,4 +19,4 @@ int EncodeBase64(char* text, const unsigned char* data, int length) {
   return static_cast<int>(size);
 }
 
-}  // namespace host::win32
+}  // namespace host

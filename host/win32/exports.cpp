@@ -5,7 +5,7 @@
 //
 // The two services with a variable argument list cannot be forwarded in C++: their thunks are
 // a single jump to the service, which leaves the caller's arguments exactly where they were.
-#include "host/services.h"
+#include "host/all_services.h"
 
 extern "C" {
 

@@ -7,7 +7,7 @@
 
 #include "export/report_file.h"
 #include "frame/host_api.h"
-#include "host/memory.h"
+#include "host/memory/memory.h"
 #include "tests/export/support.h"
 
 namespace {

@@ -12,9 +12,11 @@
 #include "export/record_layout.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
-#include "host/memory.h"
-#include "host/program_state.h"
-#include "host/tables.h"
+#include "host/memory/memory.h"
+#include "host/program/program_state.h"
+#include "host/program/cash_registers.h"
+#include "host/tables/tables.h"
+#include "host/tables/table_store.h"
 #include "tests/export/support.h"
 
 namespace {
@@ -38,7 +40,8 @@ class ExportInProcess : public InProcessHost {
     HostCashRegisterRead(1, 0);
   }
   std::vector<unsigned char> Receipt(int receiptId) {
-    for (const auto& record : host::TableRecords(tspr::kTable)) {
+    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
+      std::vector<unsigned char> record = host::TableRecord(tspr::kTable, place);
       std::int32_t id;
       std::memcpy(&id, record.data() + tspr::kReceiptId, sizeof id);
       if (id == receiptId) return record;

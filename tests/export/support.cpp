@@ -14,7 +14,10 @@
 
 #include "frame/host_binding.h"
 #include "frame/plugin_state.h"
-#include "host/session.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
 
 namespace export_test {
 

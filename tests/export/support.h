@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "host/host.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
 
 namespace export_test {
 

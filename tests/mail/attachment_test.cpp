@@ -4,10 +4,13 @@
 #include <cstring>
 
 #include "frame/host_api.h"
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/mail.h"
-#include "host/services.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/mail/mail_service.h"
+#include "host/mail/mail_header.h"
+#include "host/mail/outbox.h"
+#include "host/program/instance_number.h"
+#include "host/all_services.h"
 #include "mail/attachment.h"
 #include "mail_support.h"
 

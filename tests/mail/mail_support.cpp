@@ -17,10 +17,13 @@
 #include "frame/host_binding.h"
 #include "frame/plugin_state.h"
 #include "mail/report_message.h"
-#include "host/codepages.h"
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/session.h"
+#include "host/texts/codepages.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
 
 namespace mailtest {
 namespace {
@@ -58,6 +61,14 @@ std::string ReadBytes(const std::filesystem::path& file) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+std::string WithoutSubmissionHeaders(const std::string& delivered) {
+  std::string text = delivered;
+  for (const char* name : {"Date: ", "Message-ID: "}) {
+    if (text.starts_with(name)) text.erase(0, text.find('\n') + 1);
+  }
+  return text;
 }
 
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {

@@ -11,13 +11,19 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/host.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
 
 namespace mailtest {
 
 std::string ReadBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::vector<std::string> Lines(const std::string& text);  // split at LF, no LF kept
+
+// A delivered message without the Date and Message-ID lines the host's hand-over put before
+// it (what the plug-in wrote); the text unchanged when it does not begin with them.
+std::string WithoutSubmissionHeaders(const std::string& delivered);
 
 // The journal events of one kind since the session began.
 std::vector<nlohmann::json> Events(const std::string& kind);

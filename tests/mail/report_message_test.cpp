@@ -2,10 +2,12 @@
 // emulator's mail service (outbox delivery).
 #include <regex>
 
-#include "host/files.h"
-#include "host/mail.h"
-#include "host/memory.h"
-#include "host/settings_file.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
+#include "host/mail/mail_service.h"
+#include "host/program/instance_number.h"
 #include "mail/header_text.h"
 #include "mail/report_message.h"
 #include "mail_support.h"
@@ -17,6 +19,7 @@ using mailtest::Lines;
 using mailtest::MailTest;
 using mailtest::ParseMessage;
 using mailtest::ReadBytes;
+using mailtest::WithoutSubmissionHeaders;
 using mailtest::WriteBytes;
 
 constexpr char kStamp[] = "2026-03-31T14:05:00.000";
@@ -87,7 +90,7 @@ TEST_F(ReportMessage, FreshSettingsGetTheirDefaultsAndTheMessageItsLayout) {
   EXPECT_EQ(mails[0]["login"], "raporty@smtp.example.invalid");
   EXPECT_EQ(mails[0]["authentication"], 17);
   EXPECT_EQ(mails[0]["delivered"], true);
-  EXPECT_EQ(ReadBytes("outbox/0001.eml"), ReadBytes("message.eml"));
+  EXPECT_EQ(WithoutSubmissionHeaders(ReadBytes("outbox/0001.eml")), ReadBytes("message.eml"));
   EXPECT_TRUE(Events("alert").empty());
 }
 

@@ -13,10 +13,12 @@
 #include "export/record_layout.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/settings_file.h"
-#include "host/tables.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
+#include "host/tables/tables.h"
+#include "host/tables/table_store.h"
 #include "settings/settings.h"
 #include "tests/reliability/support.h"
 
@@ -32,22 +34,35 @@ class BadInput : public Reliability {
     HostCashRegisterSelect(flags, 10);
     HostCashRegisterRead(1, 0);
   }
-  std::vector<std::uint8_t>& Receipt(std::int32_t id) {
-    for (auto& record : host::TableRecords(tspr::kTable)) {
+  // The place of a receipt in table 44 (index 24's order).
+  static std::size_t Place(std::int32_t id) {
+    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
+      std::vector<std::uint8_t> record = host::TableRecord(tspr::kTable, place);
       std::int32_t found;
       std::memcpy(&found, record.data() + tspr::kReceiptId, 4);
-      if (found == id) return record;
+      if (found == id) return place;
     }
     ADD_FAILURE() << "no receipt " << id;
-    static std::vector<std::uint8_t> none(tspr::kRecordSize);
-    return none;
+    return 0;
   }
-  static void PutText(std::vector<std::uint8_t>& record, int offset, int room, const std::string& text) {
+  static std::vector<std::uint8_t> Receipt(std::int32_t id) { return host::TableRecord(tspr::kTable, Place(id)); }
+  static void SetText(std::vector<std::uint8_t>& record, int offset, int room, const std::string& text) {
     std::memset(record.data() + offset, 0, static_cast<std::size_t>(room));
     std::memcpy(record.data() + offset, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(room - 1)));
   }
-  static void PutShort(std::vector<std::uint8_t>& record, int offset, std::int16_t value) {
+  static void SetShort(std::vector<std::uint8_t>& record, int offset, std::int16_t value) {
     std::memcpy(record.data() + offset, &value, 2);
+  }
+  // Changes a field of a receipt's record as the host holds it.
+  static void PutText(std::int32_t id, int offset, int room, const std::string& text) {
+    std::vector<std::uint8_t> record = Receipt(id);
+    SetText(record, offset, room, text);
+    host::PutTableRecord(tspr::kTable, Place(id), record);
+  }
+  static void PutShort(std::int32_t id, int offset, std::int16_t value) {
+    std::vector<std::uint8_t> record = Receipt(id);
+    SetShort(record, offset, value);
+    host::PutTableRecord(tspr::kTable, Place(id), record);
   }
   // The report of the whole table, checked to be well-formed with nothing left behind.
   std::string Report(const std::string& where) {
@@ -96,24 +111,22 @@ TEST_F(BadInput, RemarksAndDocumentNumbersOfEveryLengthWithEveryByte) {
   for (int length = 0; length <= tspr::kDocumentNumberRoom; ++length) {
     std::string text;
     for (int i = 0; i < length; ++i) text += static_cast<char>((length * 7 + i) % 255 + 1);  // 0x01..0xFF
-    auto& record = Receipt(101);
-    PutText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, text);
-    PutText(record, tspr::kRemark, tspr::kRemarkRoom, "Karta: 77123 " + text);
+    PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, text);
+    PutText(101, tspr::kRemark, tspr::kRemarkRoom, "Karta: 77123 " + text);
     const std::string where = "length " + std::to_string(length);
     const std::string report = Report(where);
     // The card number always survives, whatever follows it.
     EXPECT_NE(report.find("<CardNumber>77123</CardNumber>"), std::string::npos) << where;
   }
   // A NUL inside ends the text; the bytes after it never reach the file.
-  auto& record = Receipt(101);
-  PutText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, std::string("AB\0CD", 5));
+  PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, std::string("AB\0CD", 5));
   EXPECT_NE(Report("NUL").find("<InvoiceNumber>AB</InvoiceNumber>"), std::string::npos);
 }
 
 TEST_F(BadInput, CardNumbersWithXmlSpecialCharactersAreEscaped) {
   ReadAllRegisters();
-  PutText(Receipt(101), tspr::kRemark, tspr::kRemarkRoom, "Karta: 77<&>\"'\x01x");
-  PutText(Receipt(101), tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "<Transaction>&amp;]]>");
+  PutText(101, tspr::kRemark, tspr::kRemarkRoom, "Karta: 77<&>\"'\x01x");
+  PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "<Transaction>&amp;]]>");
   const std::string report = Report("xml");
   // The control byte ends the number, as a blank would.
   EXPECT_NE(report.find("<CardNumber>77&lt;&amp;&gt;\"'</CardNumber>"), std::string::npos) << report;
@@ -131,7 +144,7 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
       "Pomini\u0119to paragony z kart\u0105, kt\u00f3rych zapisu nie da si\u0119 odczyta\u0107\n"
       "(data lub godzina sprzeda\u017cy, kwota): 1.\nNumery: PROBE\n"
       "Pozosta\u0142e paragony s\u0105 w raporcie.";
-  PutText(Receipt(101), tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
+  PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
   auto expectLeftOut = [&](const std::string& where) {
     const std::string report = Report(where);
     EXPECT_EQ(ElementValues(report, "Transaction").size(), all - 1) << where;
@@ -146,18 +159,18 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
   for (std::int16_t time : {std::int16_t{-1}, std::int16_t{1440}, std::int16_t{32767}, std::int16_t{-32768}}) {
     Rebind();
     ReadAllRegisters();
-    PutText(Receipt(101), tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
-    PutShort(Receipt(101), tspr::kSaleTime, time);
+    PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
+    PutShort(101, tspr::kSaleTime, time);
     expectLeftOut("time " + std::to_string(time));
   }
-  PutShort(Receipt(101), tspr::kSaleTime, 1439);
+  PutShort(101, tspr::kSaleTime, 1439);
   EXPECT_NE(Report("1439").find("T23:59:00.000"), std::string::npos);
 
   for (const char* date : {"99.99.99", "ab.cd.ef", "\xff\xff\xff", "31.13.26", "1.3.26x"}) {
     Rebind();
     ReadAllRegisters();
-    PutText(Receipt(101), tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
-    PutText(Receipt(101), tspr::kSaleDate, tspr::kSaleDateRoom, date);
+    PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
+    PutText(101, tspr::kSaleDate, tspr::kSaleDateRoom, date);
     expectLeftOut(date);
   }
 
@@ -165,13 +178,15 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
   Rebind();
   ReadAllRegisters();
   int changed = 0;
-  for (auto& record : host::TableRecords(tspr::kTable)) {
+  for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
+    std::vector<std::uint8_t> record = host::TableRecord(tspr::kTable, place);
     std::int32_t id;
     std::memcpy(&id, record.data() + tspr::kReceiptId, 4);
     if (id == 0) continue;
-    PutText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "N" + std::to_string(id));
-    PutText(record, tspr::kRemark, tspr::kRemarkRoom, "Karta: 7700" + std::to_string(id));
-    PutShort(record, tspr::kSaleTime, 2000);
+    SetText(record, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "N" + std::to_string(id));
+    SetText(record, tspr::kRemark, tspr::kRemarkRoom, "Karta: 7700" + std::to_string(id));
+    SetShort(record, tspr::kSaleTime, 2000);
+    host::PutTableRecord(tspr::kTable, place, record);
     ++changed;
   }
   Report("all unreadable");
@@ -197,7 +212,7 @@ TEST_F(BadInput, RepeatedReceiptIdsInTheShopAreRefusedBeforeAnythingIsLoaded) {
   options.shopDir = folder / "shop";
   Rebind();
   ReadAllRegisters();
-  EXPECT_TRUE(host::TableRecords(tspr::kTable).empty());
+  EXPECT_EQ(host::TableRecordCount(tspr::kTable), 0u);
   const std::string report = Report("repeated");
   EXPECT_TRUE(ElementValues(report, "Transaction").empty());
   EXPECT_EQ(ElementValues(report, "Checksum"), std::vector<std::string>{"0.00"});
@@ -207,10 +222,8 @@ TEST_F(BadInput, TwoRecordsWithOneReceiptIdInTheTableEachBecomeATransaction) {
   // Records put into the table by the host with one id (not through the shop reader): each
   // is its own transaction with the lines of that id; nothing is merged or lost.
   ReadAllRegisters();
-  auto& records = host::TableRecords(tspr::kTable);
   const std::size_t before = ElementValues(Report("before"), "Transaction").size();
-  std::vector<std::uint8_t> copy = Receipt(101);
-  records.push_back(copy);
+  host::PutTableRecord(tspr::kTable, host::TableRecordCount(tspr::kTable), Receipt(101));
   EXPECT_EQ(ElementValues(Report("twice"), "Transaction").size(), before + 1);
 }
 

@@ -15,10 +15,12 @@
 #include "export/export_run.h"
 #include "frame/host_api.h"
 #include "settings/text_output.h"
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/session.h"
-#include "host/settings_file.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
 #include "tests/reliability/support.h"
 
 namespace {

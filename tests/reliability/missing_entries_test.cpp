@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/session.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
 #include "tests/reliability/support.h"
 
 namespace {

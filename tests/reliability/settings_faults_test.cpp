@@ -6,8 +6,9 @@
 #include <string>
 
 #include "export/export_run.h"
-#include "host/memory.h"
-#include "host/settings_file.h"
+#include "host/memory/memory.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
 #include "settings/settings.h"
 #include "tests/reliability/support.h"
 

@@ -9,10 +9,14 @@
 
 #include "frame/host_binding.h"
 #include "frame/plugin_state.h"
-#include "host/files.h"
-#include "host/memory.h"
-#include "host/session.h"
-#include "host/settings_file.h"
+#include "host/files/files.h"
+#include "host/memory/memory.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
+#include "host/settings/settings_service.h"
+#include "host/settings/known_settings.h"
 
 namespace reliability {
 

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "host/host.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
 
 namespace reliability {
 

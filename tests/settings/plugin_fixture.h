@@ -8,8 +8,11 @@
 #include "frame/entry_points.h"
 #include "frame/host_binding.h"
 #include "frame/plugin_state.h"
-#include "host/session.h"
-#include "tests/settings/test_folder.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
+#include "tests/host/support/test_folder.h"
 
 class PluginBound : public InTempFolder {
  protected:

@@ -1,6 +1,9 @@
 // warnik settings get|set: UTF-8 on the terminal, Mazovia in the file.
-#include "host/session.h"
-#include "tests/settings/test_folder.h"
+#include "host/session/plugin_session.h"
+#include "host/session/journal.h"
+#include "host/system/module_registration.h"
+#include "host/system/platform_handlers.h"
+#include "tests/host/support/test_folder.h"
 #include "tools/commands.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "frame/host_api.h"
-#include "host/memory.h"
+#include "host/memory/memory.h"
 #include "settings/text_output.h"
 #include "tests/settings/plugin_fixture.h"
 

@@ -1,0 +1,78 @@
+// The mail server text as a URL and the message with SMTP's line ends: what every build's
+// SMTP delivery starts from.
+#include "host/mail/smtp.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace host {
+namespace {
+
+bool HostNameCharacter(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+}
+
+bool ParsePort(std::string_view text, int* port) {
+  if (text.empty() || text.size() > 5) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 65535) return false;
+  *port = value;
+  return true;
+}
+
+}  // namespace
+
+int DefaultSmtpPort(int authentication) {
+  if (authentication & kMailTlsAtOnce) return 465;
+  if (authentication & kMailLogIn) return 587;
+  return 25;
+}
+
+std::string SmtpUrl(const std::string& server, int authentication) {
+  std::string_view text = server;
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  if (text.empty()) return {};
+
+  std::string host;
+  int port = DefaultSmtpPort(authentication);
+  if (text.front() == '[') {
+    const std::size_t close = text.find(']');
+    if (close == std::string_view::npos || close == 1) return {};
+    const std::string_view address = text.substr(1, close - 1);
+    if (!std::all_of(address.begin(), address.end(), [](char c) {
+          return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
+        }))
+      return {};
+    host = "[" + std::string(address) + "]";
+    const std::string_view rest = text.substr(close + 1);
+    if (!rest.empty() && (rest.front() != ':' || !ParsePort(rest.substr(1), &port))) return {};
+  } else {
+    const std::size_t colon = text.find(':');
+    const std::string_view name = text.substr(0, colon);
+    if (name.empty() || !std::all_of(name.begin(), name.end(), HostNameCharacter)) return {};
+    if (colon != std::string_view::npos && !ParsePort(text.substr(colon + 1), &port)) return {};
+    host = std::string(name);
+  }
+  const char* scheme = (authentication & kMailTlsAtOnce) ? "smtps://" : "smtp://";
+  return scheme + host + ":" + std::to_string(port);
+}
+
+std::string ToSmtpLineEnds(const std::string& message) {
+  std::string out;
+  out.reserve(message.size() + message.size() / 40 + 2);
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (message[i] == '\n' && (i == 0 || message[i - 1] != '\r')) out += '\r';
+    out += message[i];
+  }
+  return out;
+}
+
+}  // namespace host

@@ -1,0 +1,205 @@
+// The host's settings service: Kronilog.ini as INI text in the current folder.
+#include "host/settings/settings_service.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host/files/files.h"
+#include "host/files/temporaries.h"
+#include "host/session/host.h"
+#include "host/session/journal.h"
+#include "host/session/terminal.h"
+#include "host/settings/ini_document.h"
+#include "host/settings/known_settings.h"
+#include "host/system/file_commit.h"
+#include "host/texts/codepages.h"
+
+namespace host {
+namespace {
+
+constexpr int kModeRead = 8;
+constexpr int kModeWrite = 9;
+
+struct SettingsHooks {
+  long failWritesAfter = -1;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool UsableName(std::string_view name, std::string_view forbidden) {
+  if (name.empty() || IsBlank(name.front()) || IsBlank(name.back())) return false;
+  for (char c : name) {
+    if (c == '\r' || c == '\n' || forbidden.find(c) != std::string_view::npos) return false;
+  }
+  return true;
+}
+bool UsableSection(std::string_view name) { return UsableName(name, "]"); }
+bool UsableKey(std::string_view name) {
+  return UsableName(name, "=") && name.front() != '[' && name.front() != ';' && name.front() != '#';
+}
+
+enum class Loaded { Ok, Missing, Unreadable };
+
+Loaded LoadFile(const std::filesystem::path& path, std::string* content) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return error ? Loaded::Unreadable : Loaded::Missing;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Loaded::Unreadable;
+  std::ostringstream whole;
+  whole << in.rdbuf();
+  if (in.bad()) return Loaded::Unreadable;
+  *content = std::move(whole).str();
+  return Loaded::Ok;
+}
+
+// The new content goes into a file of this process's own beside the old one, reaches the
+// disk, and then takes the old one's name in one step: whenever the process stops, the file
+// is the old or the new one. A temporary file left by a process that died is removed first.
+bool ReplaceFile(const std::filesystem::path& target, const std::string& content) {
+  const std::filesystem::path folder = target.parent_path();
+  RemoveStaleTemporaries(folder.empty() ? "." : folder, target.filename().string() + ".tmp-");
+  std::filesystem::path temporary;
+  std::FILE* file = CreateTemporaryBeside(target, &temporary);
+  if (file == nullptr) return false;
+  std::size_t limit = content.size();
+  const long allowed = SessionState<SettingsHooks>().failWritesAfter;
+  const bool cut = allowed >= 0 && static_cast<std::size_t>(allowed) < limit;
+  if (cut) limit = static_cast<std::size_t>(allowed);
+  errno = 0;
+  bool ok = std::fwrite(content.data(), 1, limit, file) == limit && !cut && FlushToDisk(file);
+  int failure = ok ? 0 : (errno != 0 ? errno : ENOSPC);
+  if (std::fclose(file) != 0 && ok) {
+    ok = false;
+    failure = errno;
+  }
+  if (ok && !CommitTemporary(temporary, target, true)) {
+    ok = false;
+    failure = errno;
+  }
+  if (!ok) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    errno = failure;
+  }
+  return ok;
+}
+
+bool ParseNumber(std::string_view text, long long* number) {
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() < '0' || text.front() > '9') return false;
+  }
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *number);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+int Read(const std::filesystem::path& path, std::string_view section, std::string_view key,
+         std::string* value) {
+  std::string content;
+  if (LoadFile(path, &content) != Loaded::Ok) return kIniNoFile;
+  bool sectionFound = false;
+  if (IniDocument(content).Find(section, key, value, &sectionFound)) return kIniOk;
+  return sectionFound ? kIniNoKey : kIniNoSection;
+}
+
+int Write(const std::filesystem::path& path, std::string_view section, std::string_view key,
+          const std::string& value) {
+  if (value.find_first_of("\r\n") != std::string::npos) {
+    Say("settings: a value with a line break cannot be kept in Kronilog.ini; not written");
+    return kIniBadValue;
+  }
+  std::string content;
+  Loaded loaded = LoadFile(path, &content);
+  if (loaded == Loaded::Unreadable) {
+    Say("settings: " + path.string() + " cannot be read, so it is not rewritten");
+    return kIniWriteFailed;
+  }
+  IniDocument document(content);
+  document.Set(section, key, value);
+
+  if (!ReplaceFile(path, document.Text())) {
+    Say("settings: " + path.string() + " could not be written (" + std::strerror(errno) +
+        "); the file is as it was");
+    return kIniWriteFailed;
+  }
+  Journal({{"event", "settings-write"},
+           {"section", MazoviaToUtf8(section)},
+           {"key", MazoviaToUtf8(key)},
+           {"value", MazoviaToUtf8(value)}});
+  return kIniOk;
+}
+
+bool UsableRequest(const std::string& file, std::string_view section, std::string_view key) {
+  return !file.empty() && UsableSection(section) && UsableKey(key);
+}
+
+}  // namespace
+
+void FailSettingsWritesAfter(long bytes) { SessionState<SettingsHooks>().failWritesAfter = bytes; }
+
+int ReadSettingText(const std::string& file, const std::string& section, const std::string& key,
+                    std::string* value) {
+  if (!UsableRequest(file, section, key)) return kIniBadRequest;
+  return Read(NativePath(file), section, key, value);
+}
+
+int WriteSettingText(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value) {
+  if (!UsableRequest(file, section, key)) return kIniBadRequest;
+  return Write(NativePath(file), section, key, value);
+}
+
+int HOSTAPI_CC HostIniAccess(const char* file, int mode, const char* section, const char* key,
+                             const char* format, va_list value) {
+  if (file == nullptr || section == nullptr || key == nullptr || format == nullptr ||
+      !UsableRequest(file, section, key)) {
+    return kIniBadRequest;
+  }
+  std::string_view kind = format;
+  if (kind != "%s" && kind != "%d" && kind != "%ld") return kIniBadRequest;
+  std::filesystem::path path = NativePath(file);
+
+  if (mode == kModeWrite) {
+    std::string text;
+    if (kind == "%s") {
+      const char* given = va_arg(value, const char*);
+      if (given == nullptr) return kIniBadRequest;
+      text = given;
+    } else {
+      text = std::to_string(va_arg(value, int));
+    }
+    return Write(path, section, key, text);
+  }
+  if (mode != kModeRead) return kIniBadRequest;
+
+  void* destination = va_arg(value, void*);
+  if (destination == nullptr) return kIniBadRequest;
+  std::string text;
+  int result = Read(path, section, key, &text);
+  if (result != kIniOk) return result;
+
+  if (kind == "%s") {
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(SettingTextLimit(section, key)));
+    std::memcpy(destination, text.data(), length);
+    static_cast<char*>(destination)[length] = '\0';
+    return kIniOk;
+  }
+  long long number = 0;
+  if (!ParseNumber(text, &number)) return kIniBadNumber;
+  if (kind == "%d") {
+    auto low = static_cast<std::int16_t>(static_cast<std::uint16_t>(number & 0xFFFF));
+    std::memcpy(destination, &low, sizeof low);
+  } else {
+    auto low = static_cast<std::int32_t>(static_cast<std::uint32_t>(number & 0xFFFFFFFF));
+    std::memcpy(destination, &low, sizeof low);
+  }
+  return kIniOk;
+}
+
+}  // namespace host
