@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kTimeFormHms = 1;
+constexpr int kTimeFormHm = 2;
 constexpr int kMinutesPerDay = 1440;
 
 // The decimal number at the start of text (a leading blank allowed); -1 when there is none.
@@ -28,6 +29,20 @@ void SplitTimeText(const char* timeText, int* hours, int* minutes, int* seconds)
   *hours = LeadingNumber(copy);
   *minutes = LeadingNumber(copy + 3);
   *seconds = LeadingNumber(copy + 6);
+}
+
+// Today's date text and the time of day in the given form, from the host's clock.
+struct ClockTexts {
+  char today[12];
+  char now[16];
+};
+ClockTexts ReadClock(int timeForm) {
+  ClockTexts clock = {};
+  HostTodayText(clock.today);
+  clock.today[sizeof clock.today - 1] = '\0';
+  HostTimeText(clock.now, timeForm);
+  clock.now[sizeof clock.now - 1] = '\0';
+  return clock;
 }
 
 bool IsTimeOfDay(int hours, int minutes) {
@@ -61,17 +76,17 @@ char* IsoDateTimeText(char* out, const char* dateText, const char* timeText) {
   return out;
 }
 
+char* CreationStampText(char* out) {
+  const ClockTexts clock = ReadClock(kTimeFormHm);
+  return IsoDateTimeText(out, clock.today, clock.now);
+}
+
 char* FileTimestampText(char* out) {
-  char today[12] = {};
-  char now[16] = {};
-  HostTodayText(today);
-  today[sizeof today - 1] = '\0';
-  HostTimeText(now, kTimeFormHms);
-  now[sizeof now - 1] = '\0';
+  const ClockTexts clock = ReadClock(kTimeFormHms);
   short year, month, day;
-  ParseReportDate(today, &year, &month, &day);
+  ParseReportDate(clock.today, &year, &month, &day);
   int hours, minutes, seconds;
-  SplitTimeText(now, &hours, &minutes, &seconds);
+  SplitTimeText(clock.now, &hours, &minutes, &seconds);
   if (!IsTimeOfDay(hours, minutes)) hours = minutes = 0;
   if (seconds < 0 || seconds > 59) seconds = 0;
   int t = hours * 60 + minutes;

@@ -11,6 +11,9 @@ inline constexpr int kSaleTimeTextSize = 16;  // "hh:mm:ss" and room to spare
 // empty when the date or the time cannot be read.
 char* IsoDateTimeText(char* out, const char* dateText, const char* timeText);
 
+// The FileCreationDate text: IsoDateTimeText of today's date and the time of day (hh:mm).
+char* CreationStampText(char* out);
+
 // The 14-digit timestamp of the file name, from the host's clock (out: at least 15 bytes).
 char* FileTimestampText(char* out);
 

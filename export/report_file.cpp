@@ -20,7 +20,6 @@
 namespace {
 
 constexpr int kPrepareForScan = 255;
-constexpr int kTimeFormHm = 2;
 constexpr unsigned kFinalNoticeMs = 3000;
 // The sales record is read up to receiptId (4 bytes at 1264).
 constexpr int kSalesBytesRead = tspr::kReceiptId + 4;
@@ -147,14 +146,8 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate) {
 
   // 9. The tail, only under a report that holds every card receipt and every piece: a file
   // without it is no well-formed report, so it cannot pass for a complete one.
-  char today[12] = {};
-  char now[16] = {};
-  HostTodayText(today);
-  today[sizeof today - 1] = '\0';
-  HostTimeText(now, kTimeFormHm);
-  now[sizeof now - 1] = '\0';
   char creationStamp[kIsoDateTimeSize];
-  IsoDateTimeText(creationStamp, today, now);
+  CreationStampText(creationStamp);
   if (!scan.linesFailed && scan.written) {
     scan.written = WriteReportTail(file, scan.checksumHundredths, creationStamp);
   }

@@ -2,7 +2,9 @@
 // outbox or over SMTP to the loopback server, and a refused delivery lets the export finish.
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <regex>
 
 #include "host/settings/settings_service.h"
@@ -158,6 +160,38 @@ TEST_F(WarnikMail, RefusedDeliveryIsReportedAndTheExportFinishes) {
   const auto messages = JournalEvents("message");
   ASSERT_FALSE(messages.empty());
   EXPECT_NE(messages.back()["text"].get<std::string>().find("Wyeksportowano"), std::string::npos);
+}
+
+// Two menu exports started together in one folder, in the same second: each writes its own
+// whole report and hands over its own message, whose attachment is exactly that report.
+TEST_F(WarnikMail, TwoExportsStartedTogetherInOneFolderKeepTheirReportsAndMessagesApart) {
+  ASSERT_EQ(std::system("'" WARNIK_PATH "' gen-shop shop --receipts 20000 --seed 3 >/dev/null"), 0);
+  std::string session = "'" WARNIK_PATH "' --shop shop --today 01.04.26 --now 09:00:00 --seed 5 "
+                        "--no-wait --quiet menu-export 01.03.26 31.03.26 </dev/null";
+  const std::string both = "(" + session + " & " + session + " & wait)";
+  ASSERT_EQ(std::system(both.c_str()), 0);
+
+  std::vector<fs::path> reports;
+  for (const auto& entry : fs::directory_iterator("RAP_KART")) reports.push_back(entry.path());
+  std::sort(reports.begin(), reports.end());
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0].filename(), "H1234_20260401090000.xml");
+  EXPECT_EQ(reports[1].filename(), "H1234_20260401090000_2.xml");
+  std::vector<std::string> attachments;
+  for (const auto& mail : fs::directory_iterator("outbox")) {
+    const nlohmann::json parsed = ParseMessage(mail.path(), "parsed-" + mail.path().stem().string());
+    ASSERT_TRUE(parsed.is_object()) << mail.path();
+    ASSERT_EQ(parsed["parts"].size(), 2u) << mail.path();
+    attachments.push_back(ReadBytes(parsed["parts"][1]["file"].get<std::string>()));
+  }
+  std::sort(attachments.begin(), attachments.end());
+  std::vector<std::string> written = {ReadBytes(reports[0]), ReadBytes(reports[1])};
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(attachments, written);
+  for (const std::string& report : written) {
+    EXPECT_NE(report.find("<CardNumber>"), std::string::npos);
+    EXPECT_EQ(report.substr(report.size() - 12), "</Kronilog>\n");
+  }
 }
 
 }  // namespace
