@@ -26,13 +26,6 @@ constexpr char kCutShort[] = "nie uda\x92o si\x91 zapisa\x8D ca\x92" "ej wiadomo
 // "nie udało się dodać załącznika"
 constexpr char kNoAttachment[] = "nie uda\x92o si\x91 doda\x8D za\x92\x86" "cznika";
 
-// The five mail settings, in their order, with missing keys written back. Every text buffer
-// starts empty, and its last byte stays a NUL whatever a hand-edited file holds.
-void ReadMailAccount(MailSettings* account) {
-  std::memset(account, 0, sizeof *account);
-  ReadMailSettings(account);
-}
-
 // Lines 1 to 4 and the MIME version, unconverted; no value can start a line of its own.
 bool WriteHeaderLines(HostFile* message, const char* shopName, const MailSettings& account) {
   char subject[kSubjectTextSize];
@@ -72,7 +65,7 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
 
   // The settings are read, and missing keys written, even when there is no message to send.
   MailSettings account;
-  ReadMailAccount(&account);
+  ReadMailSettings(&account);
 
   if (message == nullptr) {
     FormatText(reason, kMailReasonSize, kNotCreated, messageFile);
