@@ -9,11 +9,12 @@
 namespace {
 
 constexpr char kTitle[] = "Uwaga";
-// "Pominięto paragony z kartą, których zapisu nie da się odczytać
-//  (data lub godzina sprzedaży, kwota): %d.\nNumery: %s%s\nPozostałe paragony są w raporcie."
+// "Pominięto paragony z kartą, których zapisu nie da się odczytać\n(data lub godzina
+//  sprzedaży, numer karty dłuższy niż 29 znaków, kwota): %d.\nNumery: %s%s\n
+//  Pozostałe paragony są w raporcie."
 constexpr char kFormat[] =
     "Pomini\x91to paragony z kart\x86, kt\xA2rych zapisu nie da si\x91 odczyta\x8D\n"
-    "(data lub godzina sprzeda\xA7y, kwota): %d.\n"
+    "(data lub godzina sprzeda\xA7y, numer karty d\x92u\xA7szy ni\xA7 29 znak\xA2w, kwota): %d.\n"
     "Numery: %s%s\n"
     "Pozosta\x92" "e paragony s\x86 w raporcie.";
 constexpr char kMoreFormat[] = " i %d innych";

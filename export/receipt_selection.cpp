@@ -17,7 +17,7 @@ constexpr std::int64_t kUnitsPerGrosz = 100;
 
 bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
-// Tests 4 and 5: the sale lies inside the period, both bounds included.
+// The period test: the sale lies inside the period, both bounds included.
 bool InPeriod(const char* saleDate, const char* startDate, const char* endDate) {
   if (!IsEmpty(startDate) && HostCompareDates(startDate, saleDate) > 0) return false;
   if (!IsEmpty(endDate) && HostCompareDates(endDate, saleDate) < 0) return false;
@@ -52,7 +52,8 @@ ReceiptVerdict SelectReceipt(const unsigned char* record, const char* startDate,
   // no card. The outcome is the same in either order.
   char remark[tspr::kRemarkRoom + 1];
   RecordText(record, tspr::kRemark, tspr::kRemarkRoom, remark);
-  if (!CardNumberFromRemark(remark, out->card)) return ReceiptVerdict::kNotInReport;
+  const CardText card = CardNumberFromRemark(remark, out->card);
+  if (card == CardText::kNone) return ReceiptVerdict::kNotInReport;
 
   // The transaction's date is the sale date with its dots turned into dashes. A date that does
   // not parse cannot be placed in the period: such a receipt is never dropped unseen.
@@ -72,7 +73,7 @@ ReceiptVerdict SelectReceipt(const unsigned char* record, const char* startDate,
   }
   if (!(amount > 0.0)) return ReceiptVerdict::kNotInReport;
 
-  if (!dateReadable) return ReceiptVerdict::kUnreadable;
+  if (!dateReadable || card == CardText::kTooLong) return ReceiptVerdict::kUnreadable;
   char timeText[kSaleTimeTextSize];
   if (!SaleTimeText(timeText, RecordInt16(record, tspr::kSaleTime))) return ReceiptVerdict::kUnreadable;
   if (IsoDateTimeText(out->invoiceDate, dashedDate, timeText)[0] == '\0') {

@@ -19,8 +19,9 @@ enum class ReceiptVerdict {
   kNotInReport,  // not a card receipt of the period, or its amount is not above 0
   kTransaction,  // a transaction: every field of the CardTransaction is filled
   kUnreadable,   // a card receipt whose own record cannot be read (its sale date does not
-                 // parse, its sale time is not a minute of the day, its amount is beyond what
-                 // the report can hold); documentNumber names it
+                 // parse, its sale time is not a minute of the day, its card number is longer
+                 // than the report's field, its amount is beyond what the report can hold);
+                 // documentNumber names it
   kHostFailure,  // the host could not give the receipt's lines: the report is incomplete
 };
 

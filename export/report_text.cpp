@@ -3,35 +3,33 @@
 
 #include <cstring>
 
-#include "frame/host_api.h"
-
 namespace {
+
+constexpr char kCardMarker[] = "Karta:";
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
+// What ends a card number: a blank or a control byte, which reads as one.
+bool IsSeparator(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u != '\0' && (u == ' ' || IsControl(u));
+}
+
 }  // namespace
 
-bool CardNumberFromRemark(const char* remark, char* card) {
+CardText CardNumberFromRemark(const char* remark, char* card) {
   card[0] = '\0';
-  const char* marker = std::strstr(remark, "Karta:");
-  if (marker == nullptr) return false;
-  const char* after = marker + 6;
-  // The field holds 29 characters: a longer text is cut, never written past it.
-  std::size_t length = std::strlen(after);
-  if (length > kCardNumberSize - 1) length = kCardNumberSize - 1;
-  std::memcpy(card, after, length);
+  const char* marker = std::strstr(remark, kCardMarker);
+  if (marker == nullptr) return CardText::kNone;
+  const char* number = marker + (sizeof kCardMarker - 1);
+  while (IsSeparator(*number)) ++number;
+  std::size_t length = 0;
+  while (number[length] != '\0' && !IsSeparator(number[length])) ++length;
+  if (length < 2 || number[0] != '7' || number[1] != '7') return CardText::kNone;
+  if (length > kCardNumberSize - 1) return CardText::kTooLong;
+  std::memcpy(card, number, length);
   card[length] = '\0';
-  // A tab or another control byte separates like a blank: it must never end up inside the
-  // number, where the report's schema allows none.
-  for (std::size_t i = 0; i < length; ++i) {
-    if (IsControl(static_cast<unsigned char>(card[i]))) card[i] = ' ';
-  }
-  HostTrimText(card);
-  card[kCardNumberSize - 1] = '\0';
-  if (card[0] != '7' || card[1] != '7') return false;
-  char* blank = std::strchr(card, ' ');
-  if (blank != nullptr) *blank = '\0';
-  return true;
+  return CardText::kNumber;
 }
 
 void EscapeXmlText(const char* text, char* out, std::size_t size) {
@@ -44,8 +42,11 @@ void EscapeXmlText(const char* text, char* out, std::size_t size) {
       case '&': piece = "&amp;"; break;
       case '<': piece = "&lt;"; break;
       case '>': piece = "&gt;"; break;
+      case '\t': piece = "&#9;"; break;
+      case '\n': piece = "&#10;"; break;
+      case '\r': piece = "&#13;"; break;
       default:
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') single[0] = ' ';
+        if (c < 0x20) single[0] = ' ';
         piece = single;
     }
     std::size_t pieceLength = std::strlen(piece);

@@ -6,15 +6,23 @@
 
 inline constexpr int kCardNumberSize = 30;  // at most 29 characters and the NUL
 
-// Tests 6 and 7 of the receipt selection: the remark holds "Karta:" (these exact bytes, the
-// first occurrence counts), and what follows it, cut to the 29 characters of the card-number
-// field, with control bytes taken as blanks and trimmed by the host, begins with "77". The
-// card number is that text up to its first blank, so it never holds a blank or a control
-// byte. True and the number in card (30 bytes) when the remark names a card.
-bool CardNumberFromRemark(const char* remark, char* card);
+enum class CardText {
+  kNone,     // the remark names no loyalty card
+  kNumber,   // the card number is in card
+  kTooLong,  // a card number longer than its 29 characters: never cut into another card's
+};
+
+// The card test of the receipt selection: the remark holds "Karta:" (these exact bytes, the
+// first occurrence counts), and after any blanks a number beginning with "77". The number runs
+// from its first character that is not a blank to the next blank or the end; a control byte
+// counts as a blank, so the number never holds one. A number of up to 29 characters goes into
+// card (30 bytes); a longer one is not cut, since a cut number would credit another card.
+CardText CardNumberFromRemark(const char* remark, char* card);
 
 // Copies text into out (size bytes, always zero-terminated) with &, < and > written as
-// &amp; &lt; &gt;, and the control bytes that XML 1.0 cannot hold (below 0x20 except tab,
-// line feed and carriage return) as blanks. 5 x strlen(text) + 1 bytes always suffice; with
-// less room the text is cut before an entity, never inside one.
+// &amp; &lt; &gt;, a tab, a line feed and a carriage return as the character references
+// &#9; &#10; &#13; (a reader sees them as stored, never a line break of the file, and a CR
+// is not turned into a line feed), and the control bytes that XML 1.0 cannot hold as blanks.
+// 5 x strlen(text) + 1 bytes always suffice; with less room the text is cut before an entity,
+// never inside one.
 void EscapeXmlText(const char* text, char* out, std::size_t size);

@@ -53,31 +53,45 @@ TEST_F(ExportTexts, FileTimestampTextHasFourteenDigitsAndHour24JustAfterMidnight
   EXPECT_STREQ(FileTimestampText(out), "20270101235959");
 }
 
-std::string Card(const char* remark) {
+std::string Card(const std::string& remark) {
   char card[kCardNumberSize];
   std::memset(card, 'x', sizeof card);
-  return CardNumberFromRemark(remark, card) ? std::string(card) : std::string("<none>");
+  switch (CardNumberFromRemark(remark.c_str(), card)) {
+    case CardText::kNone: return "<none>";
+    case CardText::kTooLong: return "<too long>";
+    case CardText::kNumber: return card;
+  }
+  return "?";
 }
 
-TEST_F(ExportTexts, CardNumberIsTheTrimmedTextAfterKartaUpToItsFirstBlank) {
-  EXPECT_EQ(Card("Karta: 7712345 Jan Kowalski"), "7712345");
-  EXPECT_EQ(Card("Karta:7700001"), "7700001");
-  EXPECT_EQ(Card("Paragon; Karta:   7722222  "), "7722222");
-  EXPECT_EQ(Card("Karta: 77 12"), "77");
-  EXPECT_EQ(Card("karta: 7712345"), "<none>");            // the K is upper case
-  EXPECT_EQ(Card("KARTA: 7712345"), "<none>");
-  EXPECT_EQ(Card("Karta: 8812345"), "<none>");            // not a loyalty card
-  EXPECT_EQ(Card("Karta: 12 Karta: 7719191"), "<none>");  // the first "Karta:" counts
-  EXPECT_EQ(Card("Karta:"), "<none>");
-  EXPECT_EQ(Card(""), "<none>");
-}
-
-TEST_F(ExportTexts, CardTextLongerThanTheFieldIsCutToItsTwentyNineBytes) {
-  // 29 bytes after "Karta:": the blank and 28 digits; the rest never reaches the field.
-  EXPECT_EQ(Card("Karta: 771234567890123456789012345678901234567890"), "7712345678901234567890123456");
-  EXPECT_EQ(Card("Karta:77123456789012345678901234567890"), "77123456789012345678901234567");
-  // Blanks first eat into the 29 bytes.
-  EXPECT_EQ(Card((std::string("Karta:") + std::string(29, ' ') + "7712345").c_str()), "<none>");
+// The number runs from the first character after "Karta:" that is no blank to the next blank;
+// blanks never count against its 29 characters, and a longer number is never cut into another.
+TEST_F(ExportTexts, CardNumberRunsFromItsFirstCharacterToTheNextBlankAndIsNeverCut) {
+  const std::string digits28 = "7712345678901234567890123456";
+  const struct {
+    std::string remark, card;
+  } cases[] = {
+      {"Karta: 7712345 Jan Kowalski", "7712345"},
+      {"Karta:7700001", "7700001"},
+      {"Paragon; Karta:   7722222  ", "7722222"},
+      {"Karta: 77 12", "77"},
+      {"Karta:\t7712345\x01" "99", "7712345"},  // control bytes separate like blanks
+      {"Karta:" + std::string(21, ' ') + "7712345678", "7712345678"},
+      {"Karta:" + std::string(90, ' ') + "7754321", "7754321"},
+      {"Karta: " + digits28 + "9", digits28 + "9"},  // 29 characters: the whole field
+      {"Karta: " + digits28 + "90", "<too long>"},
+      {"Karta:77123456789012345678901234567890", "<too long>"},
+      {"Karta: " + digits28 + "9012 Jan", "<too long>"},
+      {"karta: 7712345", "<none>"},  // the K is upper case
+      {"KARTA: 7712345", "<none>"},
+      {"Karta: 8812345", "<none>"},  // not a loyalty card
+      {"Karta: 7", "<none>"},
+      {"Karta: 12 Karta: 7719191", "<none>"},  // the first "Karta:" counts
+      {"Karta:", "<none>"},
+      {"Karta:      ", "<none>"},
+      {"", "<none>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Card(c.remark), c.card) << c.remark;
 }
 
 std::string Escaped(const std::string& text, std::size_t size) {
@@ -89,7 +103,9 @@ std::string Escaped(const std::string& text, std::size_t size) {
 
 TEST_F(ExportTexts, RecordTextsAreEscapedForXmlAndNeverOverrunTheirBuffer) {
   EXPECT_EQ(Escaped("F<&>\"1\"", 100), "F&lt;&amp;&gt;\"1\"");
-  EXPECT_EQ(Escaped("a\x01" "b\tc\x1F", 100), "a b\tc ");
+  EXPECT_EQ(Escaped("a\x01" "b\tc\x1F", 100), "a b&#9;c ");
+  // A reader sees the CR and the line feed that were stored, never a line break of the file.
+  EXPECT_EQ(Escaped("PAR\r1\n2", 100), "PAR&#13;1&#10;2");
   EXPECT_EQ(Escaped("\x9C\xA2" "d\xA6", 100), "\x9C\xA2" "d\xA6");  // Mazovia letters stay
   EXPECT_EQ(Escaped("ab&cd", 5), "ab");    // no room for "&amp;": cut before it
   EXPECT_EQ(Escaped("ab&cd", 8), "ab&amp;");

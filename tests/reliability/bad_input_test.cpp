@@ -134,7 +134,7 @@ TEST_F(BadInput, CardNumbersWithXmlSpecialCharactersAreEscaped) {
 }
 
 // A card receipt whose own record cannot be read (its sale time is no minute of the day, its
-// sale date does not parse) is left out of the report, and after the export one box tells
+// sale date does not parse, its card number is longer than the report's field) is left out of the report, and after the export one box tells
 // how many were left out and names them; the rest of the report is mailed as usual.
 TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
   ReadAllRegisters();
@@ -142,7 +142,8 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
   ASSERT_GT(all, 0u);
   const std::string leftOutOne =
       "Pomini\u0119to paragony z kart\u0105, kt\u00f3rych zapisu nie da si\u0119 odczyta\u0107\n"
-      "(data lub godzina sprzeda\u017cy, kwota): 1.\nNumery: PROBE\n"
+      "(data lub godzina sprzeda\u017cy, numer karty d\u0142u\u017cszy ni\u017c 29 znak\u00f3w, kwota): 1.\n"
+      "Numery: PROBE\n"
       "Pozosta\u0142e paragony s\u0105 w raporcie.";
   PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
   auto expectLeftOut = [&](const std::string& where) {
@@ -172,6 +173,15 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
     PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
     PutText(101, tspr::kSaleDate, tspr::kSaleDateRoom, date);
     expectLeftOut(date);
+  }
+
+  // A card number longer than its field is never cut into another card's number.
+  for (const char* remark : {"Karta: 771234567890123456789012345678", "Karta:77123456789012345678901234567890 Jan"}) {
+    Rebind();
+    ReadAllRegisters();
+    PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
+    PutText(101, tspr::kRemark, tspr::kRemarkRoom, remark);
+    expectLeftOut(remark);
   }
 
   // Many: the count, the first five numbers and how many more.
