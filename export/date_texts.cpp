@@ -96,6 +96,19 @@ char* FileTimestampText(char* out) {
   return out;
 }
 
+char* LogTimeText(char* out) {
+  const ClockTexts clock = ReadClock(kTimeFormHms);
+  short year, month, day;
+  ParseReportDate(clock.today, &year, &month, &day);
+  int hours, minutes, seconds;
+  SplitTimeText(clock.now, &hours, &minutes, &seconds);
+  if (!IsTimeOfDay(hours, minutes)) hours = minutes = 0;
+  if (seconds < 0 || seconds > 59) seconds = 0;
+  FormatText(out, kLogTimeSize, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hours, minutes,
+             seconds);
+  return out;
+}
+
 bool SaleTimeText(char* out, int minutes) {
   out[0] = '\0';
   if (minutes < 0 || minutes >= kMinutesPerDay) return false;

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
+#include "export/automatic_turn.h"
 #include "export/date_texts.h"
+#include "export/export_log.h"
+#include "export/export_services.h"
 #include "export/report_date_form.h"
 #include "export/report_file.h"
 #include "frame/host_api.h"
@@ -18,6 +21,13 @@ constexpr int kStateBit = 0x8000;
 constexpr char kDatesInWrongOrder[] =
     "Data pocz\x86tkowa nie mo\xA7" "e by\x8D p\xA2\xA6niejsza, ni\xA7 data ko\xA4" "cowa!";
 constexpr char kBadDateFormat[] = "Niepoprawna data: \"%s\"!";
+// "Eksport sprzedaży do Kronilog nie jest możliwy.\nProgram Targomir nie udostępnia usług
+//  potrzebnych do eksportu:\n%s\nRaport nie został utworzony. Konieczna jest aktualizacja
+//  programu Targomir."
+constexpr char kMissingServicesFormat[] =
+    "Eksport sprzeda\xA7y do Kronilog nie jest mo\xA7liwy.\n"
+    "Program Targomir nie udost\x91pnia us\x92ug potrzebnych do eksportu:\n%s\n"
+    "Raport nie zosta\x92 utworzony. Konieczna jest aktualizacja programu Targomir.";
 
 void CopyDate(char* destination, std::size_t size, const char* source) {
   std::size_t length = strnlen(source, size - 1);
@@ -40,18 +50,53 @@ void ReadReceipts(short* flags) {
   if (quiet != nullptr) *quiet = 0;
 }
 
+// True when the host lacks a service the export needs: then the export is refused before
+// anything is read or written, with one box naming the services, and one line in the log.
+bool RefusedForMissingServices(int flag) {
+  StandInService missing[kMostMissingServices];
+  const int count = MissingExportServices(missing);
+  if (count == 0) return false;
+  char names[kMostMissingServices * 32] = "";
+  char numbers[kMostMissingServices * 8] = " powod=brak-uslug brak=";
+  for (int i = 0; i < count; ++i) {
+    const std::size_t usedNames = std::strlen(names);
+    FormatText(names + usedNames, sizeof names - usedNames, "%s%u %s", i > 0 ? "\n" : "",
+               missing[i].ordinal, missing[i].name);
+    const std::size_t usedNumbers = std::strlen(numbers);
+    FormatText(numbers + usedNumbers, sizeof numbers - usedNumbers, "%s%u", i > 0 ? "," : "",
+               missing[i].ordinal);
+  }
+  ExportLogLine log = NewExportLogLine(flag, nullptr, nullptr);
+  log.outcome = ExportOutcome::kRefused;
+  log.more = numbers;
+  AppendExportLog(log);
+  char text[sizeof kMissingServicesFormat + sizeof names];
+  FormatText(text, sizeof text, kMissingServicesFormat, names);
+  HostAlert(text);
+  return true;
+}
+
+// A date key of the automatic export's bookkeeping: true, and the date in date
+// (kLastExportDateSize bytes), when the key holds a calendar date.
+bool ReadDateKey(const char* key, char* date) {
+  date[0] = '\0';
+  int found = IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, key, "%s", date);
+  date[kLastExportDateSize - 1] = '\0';
+  if ((found & 0xFFFF) != 0) date[0] = '\0';
+  return date[0] != '\0' && IsCalendarDate(date);
+}
+
 // True when an automatic export failed earlier today: it is tried once a calendar day, so a
 // failing day neither reads the registers nor shows its error again on every call.
 bool FailedEarlierToday(const char* today) {
-  char tried[kLastExportDateSize] = {};
-  int found = IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyFailedTryDate, "%s", tried);
-  tried[sizeof tried - 1] = '\0';
-  return (found & 0xFFFF) == 0 && IsCalendarDate(tried) && HostCompareDates(today, tried) == 0;
+  char tried[kLastExportDateSize];
+  return ReadDateKey(kKeyFailedTryDate, tried) && HostCompareDates(today, tried) == 0;
 }
 
 }  // namespace
 
 short RunExportFromMenu() {
+  if (RefusedForMissingServices(1)) return 0;
   char today[12] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
@@ -87,7 +132,11 @@ short RunExportFromMenu() {
   return 1;
 }
 
-short RunAutomaticExport() {
+namespace {
+
+// The automatic export while this instance holds the turn.
+short RunAutomaticExportInTurn() {
+  if (RefusedForMissingServices(0)) return 1;  // the days stay due: nothing is stored
   char today[12] = {};
   char yesterday[12] = {};
   char start[kLastExportDateSize] = {};
@@ -97,10 +146,8 @@ short RunAutomaticExport() {
   HostAddDays(yesterday, yesterday, -1);
   yesterday[sizeof yesterday - 1] = '\0';
 
-  int found = IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyLastExportDate, "%s", start);
-  start[sizeof start - 1] = '\0';
   // A stored date that is not a date (edited by hand) counts as no stored date.
-  if ((found & 0xFFFF) != 0 || !IsCalendarDate(start)) CopyDate(start, sizeof start, yesterday);
+  if (!ReadDateKey(kKeyLastExportDate, start)) CopyDate(start, sizeof start, yesterday);
 
   if (HostCompareDates(today, start) == 0) return 0;  // today's export is made already
   if (FailedEarlierToday(today)) return 0;
@@ -109,6 +156,10 @@ short RunAutomaticExport() {
     HostAddDays(start, start, -1);
     start[sizeof start - 1] = '\0';
   }
+  // Days that a failed export was to send, the very first export's included, come first.
+  char unsentSince[kLastExportDateSize];
+  const bool unsent = ReadDateKey(kKeyUnsentSince, unsentSince);
+  if (unsent && HostCompareDates(unsentSince, start) < 0) CopyDate(start, sizeof start, unsentSince);
 
   const short* ready = HostReadyFlag();
   if (ready == nullptr || *ready == 0) return 1;  // the next call tries again
@@ -119,20 +170,36 @@ short RunAutomaticExport() {
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
   ReadReceipts(flags);
-  // Only a report that was written whole and handed to the mail service moves the stored
-  // date on: after a failure the next day's export covers the same days again, so no day
-  // goes unreported. The failed day is noted so that it is not tried again until tomorrow.
+  // Only a report that was written whole and sent moves the stored date on. After a failure
+  // the first day of its range is kept (NiewyslaneOd), so the next export that goes out starts
+  // there, and the failed day is noted so that it is not tried again until tomorrow.
   if (BuildReportFile(0, start, yesterday) != 0) {
     IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyLastExportDate, "%s", today);
     char text[kLastReadRangeSize];
     FormatText(text, sizeof text, "Eksport danych od %s do %s", start, yesterday);
     IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyLastReadRange, "%s", text);
+    if (unsentSince[0] != '\0') {
+      IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyUnsentSince, "%s", "");
+    }
   } else {
     IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyFailedTryDate, "%s", today);
+    if (!unsent || HostCompareDates(unsentSince, start) != 0) {
+      IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyUnsentSince, "%s", start);
+    }
   }
 
   if (!bitWasSet) HostSetStateFlags(kStateBit, 0);
   return 1;
+}
+
+}  // namespace
+
+short RunAutomaticExport() {
+  HANDLE turn;
+  if (!TakeAutomaticTurn(&turn)) return 0;  // another instance's export is under way
+  const short result = RunAutomaticExportInTurn();
+  EndAutomaticTurn(turn);
+  return result;
 }
 
 int AutomaticExportCallback() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "export/date_texts.h"
+#include "export/export_log.h"
 #include "export/left_out_receipts.h"
 #include "export/receipt_selection.h"
 #include "export/record_layout.h"
@@ -49,9 +50,18 @@ constexpr char kNotSentFromMenu[] = "Aby go wys\x92" "a\x8D, wykonaj eksport tyc
 // "Te dni zostaną wysłane z następnym eksportem automatycznym."
 constexpr char kNotSentAutomatic[] =
     "Te dni zostan\x86 wys\x92" "ane z nast\x91pnym eksportem automatycznym.";
+// "Nie wpisano numeru partnera sklepu (idPartnera=%ld).\nWpisz w pliku Kronilog.ini, w sekcji
+//  [ustawieniaRaportu], w kluczu idPartnera,\nnumer partnera nadany przez operatora kart.\n
+//  Raport nie został utworzony."
+constexpr char kNoPartnerFormat[] =
+    "Nie wpisano numeru partnera sklepu (idPartnera=%ld).\n"
+    "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
+    "numer partnera nadany przez operatora kart.\n"
+    "Raport nie zosta\x92 utworzony.";
 
 // What the scan of the sales records made of a run.
 struct ScanResult {
+  long transactions;
   std::int64_t checksumHundredths;
   LeftOutReceipts leftOut;
   bool written;     // every transaction reached the file
@@ -91,6 +101,7 @@ void ScanSalesRecords(void* sales, HostFile* file, const char* startDate, const 
             break;
           }
           result->written = WriteTransaction(file, transaction) && result->written;
+          ++result->transactions;
           break;
       }
     }
@@ -108,24 +119,42 @@ void ShowNotSent(int flag, const char* path, const char* reason) {
   HostShowMessage(kNoticeTitle, text, kStyleBox);
 }
 
+// Says why the report is not going out, records the run in the export log, and gives the
+// writer's result for a report that did not go out.
+int NotMade(ExportLogLine* log, ExportOutcome outcome, const char* title, const char* text) {
+  log->outcome = outcome;
+  AppendExportLog(*log);
+  HostShowMessage(title, text, kStyleBox);
+  return 0;
+}
+
 }  // namespace
 
 int BuildReportFile(int flag, const char* startDate, const char* endDate) {
   if (startDate == nullptr) startDate = "";
   if (endDate == nullptr) endDate = "";
+  ExportLogLine log = NewExportLogLine(flag, startDate, endDate);
+  char text[512];
 
   // 1. The sales table. Without it there is nothing to report: an empty report would tell
   // the card operator that there were no card sales. Stop before anything is written.
   void* sales = HostOpenTable(tspr::kTable);
   if (sales == nullptr || TableRecordBuffer(sales, kSalesBytesRead) == nullptr) {
-    HostShowMessage(kDiskErrorTitle, kNoSalesTableText, kStyleBox);
-    return 0;
+    return NotMade(&log, ExportOutcome::kNotCreated, kDiskErrorTitle, kNoSalesTableText);
   }
   HostPrepareTable(sales, kPrepareForScan);
 
-  // 2. The settings; 3. the folder; 4. the file's name, claimed for this run; 5. the file.
+  // 2. The settings. A shop that has not filled in its partner number would report as
+  // somebody else's partner 0000: refused before anything is written.
   ReportSettings settings;
   ReadReportSettings(&settings);
+  if (settings.partnerId <= 0) {
+    FormatText(text, sizeof text, kNoPartnerFormat, static_cast<long>(settings.partnerId));
+    log.more = " powod=idPartnera";
+    return NotMade(&log, ExportOutcome::kRefused, kNoticeTitle, text);
+  }
+
+  // 3. The folder; 4. the file's name, claimed for this run; 5. the file.
   CreateDirectoryA(kReportFolder, nullptr);
   char timestamp[kTimestampSize];
   FileTimestampText(timestamp);
@@ -134,15 +163,20 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate) {
   const bool claimed = ClaimReportFile(settings.partnerId, timestamp, fileName, path);
   HostFile* file = claimed ? HostOpenFile(path, "wt", 64, 0, -1) : nullptr;
   if (file == nullptr) {
+    log.outcome = ExportOutcome::kNotCreated;
+    AppendExportLog(log);
     ShowMessageV(kOpenErrorTitle, kOpenErrorFormat, kStyleBox, fileName);
     return 0;
   }
+  log.fileName = fileName;
 
   // 6. The notice while the report is made; 7. the head; 8. the transactions.
   HostShowMessageF(kNoticeTitle, kProgressFormat, kStyleNotice, startDate, endDate);
   ScanResult scan{};
   scan.written = WriteReportHead(file, settings.partnerId, startDate, endDate);
   ScanSalesRecords(sales, file, startDate, endDate, settings.excludedGroups, &scan);
+  log.transactions = scan.transactions;
+  log.leftOut = scan.leftOut.count;
 
   // 9. The tail, only under a report that holds every card receipt and every piece: a file
   // without it is no well-formed report, so it cannot pass for a complete one.
@@ -155,31 +189,37 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate) {
   // 10. The close; every piece must have reached the disk.
   scan.written = HostCloseFile(file) == 0 && scan.written;
   HostCloseMessage();
-  char text[512];
   if (scan.linesFailed) {
     FormatText(text, sizeof text, kLinesErrorFormat, fileName);
-    HostShowMessage(kDiskErrorTitle, text, kStyleBox);
-    return 0;
+    return NotMade(&log, ExportOutcome::kIncomplete, kDiskErrorTitle, text);
   }
   if (!scan.written) {
     // A report with a piece missing (no memory for it, a full disk) would be read as
     // complete by the card operator, so it is neither mailed nor counted as made.
     FormatText(text, sizeof text, kWriteErrorFormat, fileName);
-    HostShowMessage(kDiskErrorTitle, text, kStyleBox);
-    return 0;
+    return NotMade(&log, ExportOutcome::kIncomplete, kDiskErrorTitle, text);
   }
+  log.hasChecksum = true;
+  log.checksumHundredths = scan.checksumHundredths;
 
-  // 11. The message; 12. the final notice, only for a report that went to the mail service.
-  char reason[kMailReasonSize];
-  const bool handedOver = SendReportMail(creationStamp, settings.shopName, path, reason) != 0;
-  if (handedOver) {
+  // 11. The message; 12. the final notice, only for a report that went to the mail service
+  // (and, where the shop trusts its answer, that the service did not call undelivered).
+  MailHandOver mail;
+  const bool sent = SendReportMail(creationStamp, settings.shopName, path, &mail) != 0;
+  log.answered = mail.handedOver;
+  log.answer = mail.answer;
+  log.outcome = sent                ? ExportOutcome::kSent
+                : mail.notDelivered ? ExportOutcome::kNotDelivered
+                                    : ExportOutcome::kNotSent;
+  AppendExportLog(log);
+  if (sent) {
     FormatText(text, sizeof text, kFinalNoticeFormat, fileName);
     HostShowMessage(kNoticeTitle, text, kStyleNotice);
     Sleep(kFinalNoticeMs);
     HostCloseMessage();
   } else {
-    ShowNotSent(flag, path, reason);
+    ShowNotSent(flag, path, mail.reason);
   }
   ShowLeftOutReceipts(scan.leftOut);
-  return handedOver ? 1 : 0;
+  return sent ? 1 : 0;
 }

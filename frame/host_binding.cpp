@@ -87,9 +87,11 @@ int HOSTAPI_CC Resolve_HostFilePrintf(HostFile* file, const char* format, ...) {
 typedef void (*AnyRoutine)();
 struct SlotInfo {
   unsigned ordinal;
+  const char* name;
   void (*bind)(AnyRoutine routine);  // null empties the slot
   bool (*isEmpty)();
   void (*bindFallback)();
+  bool (*holdsFallback)();
   void (*reset)();
 };
 
@@ -100,9 +102,11 @@ Slot RoutineAs(AnyRoutine routine) {
 
 #define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args)                       \
   {ordinal,                                                                              \
+   #name,                                                                                \
    [](AnyRoutine routine) { hostSlots.name = RoutineAs<decltype(hostSlots.name)>(routine); }, \
    [] { return hostSlots.name == nullptr; },                                             \
    [] { hostSlots.name = &Fallback_##name; },                                            \
+   [] { return hostSlots.name == &Fallback_##name; },                                    \
    [] { hostSlots.name = &Resolve_##name; }},
 #define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
   HOST_SERVICE(slot, ordinal, name, conv, ret, params, ())
@@ -182,6 +186,16 @@ int BindAllHostServices() {
     if (ProbeHostService(i) != 0) return -1;
   }
   return 0;
+}
+
+int ListStandInServices(StandInService* services, int room) {
+  int count = 0;
+  for (const SlotInfo& slot : kSlots) {
+    if (!slot.holdsFallback()) continue;
+    if (count < room) services[count] = {slot.ordinal, slot.name};
+    ++count;
+  }
+  return count;
 }
 
 void ResetHostBinding() {

@@ -24,6 +24,17 @@ int ChooseFallback(HostEntryKey key);
 
 extern int ignoreMissingEntries;
 
+// A service the host lacked at load, answered since by its do-nothing stand-in (the user
+// chose Ignore in the missing-entry box).
+struct StandInService {
+  unsigned ordinal;
+  const char* name;  // as the service table names it, "HostCompareDates"
+};
+
+// The services whose slots hold a stand-in, in slot order: up to `room` of them into
+// services; returns how many there are.
+int ListStandInServices(StandInService* services, int room);
+
 // Every slot back to unresolved and the Ignore answer forgotten (used by in-process tests
 // that bind more than once).
 void ResetHostBinding();

@@ -3,6 +3,7 @@
 #include "mail/attachment.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "frame/host_api.h"
@@ -15,9 +16,13 @@ constexpr int kNameBufferSize = 256;
 // One piece read back from the temporary file: 72 characters and the NUL.
 constexpr int kLineBufferSize = 73;
 
+// The characters of n bytes in Base64: four for every three bytes begun.
+std::int64_t Base64Length(int bytes) { return 4 * ((static_cast<std::int64_t>(bytes) + 2) / 3); }
+
 }  // namespace
 
-int EncodeFileBase64(const char* sourcePath, const char* destinationPath) {
+int EncodeFileBase64(const char* sourcePath, const char* destinationPath, int* sourceLength) {
+  *sourceLength = -1;
   HostFile* source = HostOpenFile(sourcePath, "rb", 64, 0, -1);
   if (source == nullptr) return 1;
 
@@ -30,6 +35,7 @@ int EncodeFileBase64(const char* sourcePath, const char* destinationPath) {
     HostCloseFile(source);
     return 1;
   }
+  *sourceLength = length;
 
   char* content = static_cast<char*>(HostAlloc(length + 1));
   if (content == nullptr) {
@@ -49,7 +55,8 @@ int EncodeFileBase64(const char* sourcePath, const char* destinationPath) {
   if (bytesRead < 0) bytesRead = 0;
   if (bytesRead > length) bytesRead = length;
 
-  // Only the bytes actually read are encoded: a short read passes on what it got.
+  // Only the bytes actually read are encoded; a short read shows in the attachment's length,
+  // which AddAttachment checks against the whole file.
   char* encoded = HostBase64Encode(content, bytesRead);
   // No text for a report that has bytes (the host had no memory for it: a report of a few
   // hundred megabytes) would mail an attachment with nothing in it as if the report had gone
@@ -102,7 +109,8 @@ int AddAttachment(HostFile* file, const char* reportPath) {
   char temporaryName[kTemporaryFileNameSize];
   TemporaryFileName(temporaryName);
 
-  if (EncodeFileBase64(reportPath, temporaryName) != 0) return 1;
+  int reportLength;
+  if (EncodeFileBase64(reportPath, temporaryName, &reportLength) != 0) return 1;
 
   char stem[kNameBufferSize];
   char extension[kNameBufferSize];
@@ -120,12 +128,16 @@ int AddAttachment(HostFile* file, const char* reportPath) {
                              "Content-Disposition: attachment;\n filename=\"%s.%s\"\n\n",
                              stem, extension, stem, extension) == 0;
 
+  // Every character read back is counted: a host that gives less (a short read, a line
+  // service that gives nothing) would mail less than the whole report.
   char line[kLineBufferSize];
+  std::int64_t copied = 0;
   while (written && HostReadLine(line, kLineBufferSize, encoded) != nullptr) {
+    line[kLineBufferSize - 1] = '\0';
+    copied += static_cast<std::int64_t>(std::strcspn(line, "\r\n"));
     written = HostFilePrintf(file, "%s\n", line) >= 0;
   }
 
   HostCloseFile(encoded);
-  // A part that lost a piece would carry less than the whole report.
-  return written ? 0 : 1;
+  return written && copied == Base64Length(reportLength) ? 0 : 1;
 }

@@ -25,15 +25,19 @@ constexpr char kNotCreated[] = "nie uda\x92o si\x91 utworzy\x8D wiadomo\x9E" "ci
 constexpr char kCutShort[] = "nie uda\x92o si\x91 zapisa\x8D ca\x92" "ej wiadomo\x9E" "ci %s";
 // "nie udało się dodać załącznika"
 constexpr char kNoAttachment[] = "nie uda\x92o si\x91 doda\x8D za\x92\x86" "cznika";
+// "program Targomir zgłosił, że nie dostarczył wiadomości"
+constexpr char kNotDelivered[] =
+    "program Targomir zg\x92osi\x92, \xA7" "e nie dostarczy\x92 wiadomo\x9E" "ci";
 
-// Lines 1 to 4 and the MIME version, unconverted; no value can start a line of its own.
+// The two subjects, the recipient, the sender and the MIME version, unconverted but for what
+// lies beyond ASCII; no value can start a line of its own.
 bool WriteHeaderLines(HostFile* message, const char* shopName, const MailSettings& account) {
-  char subject[kSubjectTextSize];
+  char subject[kHeaderTextSize];
   ShopSubjectText(shopName, subject);
-  char recipient[sizeof account.recipient];
-  HeaderValue(account.recipient, recipient, sizeof recipient);
-  char sender[sizeof account.login];
-  HeaderValue(account.login, sender, sizeof sender);
+  char recipient[kHeaderTextSize];
+  AddressHeaderText(account.recipient, recipient);
+  char sender[kHeaderTextSize];
+  AddressHeaderText(account.login, sender);
   bool written = HostFilePrintf(message, "Subject: %s\n", subject) >= 0;
   written = HostFilePrintf(message, "To: %s\n", recipient) >= 0 && written;
   written = HostFilePrintf(message, "From: %s\n", sender) >= 0 && written;
@@ -57,8 +61,8 @@ void WriteMultipartHeader(HostFile* file, char* boundary) {
 }
 
 int SendReportMail(const char* creationStamp, const char* shopName, const char* reportPath,
-                   char* reason) {
-  reason[0] = '\0';
+                   MailHandOver* result) {
+  *result = MailHandOver{};
   char messageFile[kMessageFileNameSize];
   MessageFileName(messageFile);
   HostFile* message = HostOpenFile(messageFile, "wt", 64, 0, -1);
@@ -68,7 +72,7 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
   ReadMailSettings(&account);
 
   if (message == nullptr) {
-    FormatText(reason, kMailReasonSize, kNotCreated, messageFile);
+    FormatText(result->reason, kMailReasonSize, kNotCreated, messageFile);
     return 0;
   }
 
@@ -91,14 +95,22 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
   // mail service would send whatever part of it was written, and the operator would take it
   // for the report.
   if (!attached) {
-    FormatText(reason, kMailReasonSize, kNoAttachment);
+    FormatText(result->reason, kMailReasonSize, kNoAttachment);
     return 0;
   }
   if (!whole) {
-    FormatText(reason, kMailReasonSize, kCutShort, messageFile);
+    FormatText(result->reason, kMailReasonSize, kCutShort, messageFile);
     return 0;
   }
-  HostSendMail(messageFile, 0, account.server, account.login, account.password,
-               account.authentication);
+  result->answer = HostSendMail(messageFile, 0, account.server, account.login, account.password,
+                                account.authentication);
+  result->handedOver = true;
+  // What the answer means is the host's; only a shop that has seen its host answer 0 for a
+  // message it could not deliver turns the check on.
+  if (account.checkDelivery != 0 && result->answer == 0) {
+    result->notDelivered = true;
+    FormatText(result->reason, kMailReasonSize, kNotDelivered);
+    return 0;
+  }
   return 1;
 }

@@ -42,12 +42,15 @@ typedef void* HANDLE;
 
 #define GENERIC_WRITE 0x40000000u
 #define CREATE_NEW 1
+#define OPEN_ALWAYS 4
+#define MOVEFILE_REPLACE_EXISTING 0x1
 #define FILE_ATTRIBUTE_NORMAL 0x80
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_GEN_FAILURE 31
+#define ERROR_SHARING_VIOLATION 32
 #define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_ALREADY_EXISTS 183
@@ -71,5 +74,6 @@ void SetLastError(DWORD error);
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPVOID securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
+BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
 }
 #endif

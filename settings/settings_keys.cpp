@@ -88,6 +88,7 @@ const SettingKey kSettingKeys[] = {
     Text(kSectionMail, "haslo", kDefaultMailPassword, kMailPasswordSize, kReportMessage),
     Text(kSectionMail, "adresat", kDefaultMailRecipient, kMailRecipientSize, kReportMessage),
     Short(kSectionMail, "uwierzytelnienie", kDefaultAuthentication, kReportMessage),
+    Short(kSectionMail, "sprawdzWynikWysylki", kDefaultCheckDelivery, kReportMessage),
     Short(kSectionCashRegisters, kCashRegisterKeys[0], kDefaultCashRegisterFlag, kExportRun),
     Short(kSectionCashRegisters, kCashRegisterKeys[1], kDefaultCashRegisterFlag, kExportRun),
     Short(kSectionCashRegisters, kCashRegisterKeys[2], kDefaultCashRegisterFlag, kExportRun),
@@ -105,6 +106,10 @@ const SettingKey kSettingKeys[] = {
          SettingReader::WrittenOnly),
     // The day of the last automatic export that failed: it is not tried again that day.
     Text(kSectionBookkeeping, kKeyFailedTryDate, nullptr, kLastExportDateSize, kAutomaticExport,
+         SettingReader::DefaultUnsaved),
+    // The first day of the oldest range an automatic export could not send: the next export
+    // that goes out starts there. Empty or missing when no day waits.
+    Text(kSectionBookkeeping, kKeyUnsentSince, nullptr, kLastExportDateSize, kAutomaticExport,
          SettingReader::DefaultUnsaved),
 };
 const int kSettingKeyCount = sizeof kSettingKeys / sizeof kSettingKeys[0];
@@ -138,12 +143,15 @@ void ReadMailSettings(MailSettings* settings) {
   settings->password[0] = '\0';
   settings->recipient[0] = '\0';
   settings->authentication = 0;
+  settings->checkDelivery = 0;
   ReadWithDefault(kSectionMail, "hostSMTP", settings->server, kDefaultMailServer);
   ReadWithDefault(kSectionMail, "login", settings->login, kDefaultMailLogin);
   ReadWithDefault(kSectionMail, "haslo", settings->password, kDefaultMailPassword);
   ReadWithDefault(kSectionMail, "adresat", settings->recipient, kDefaultMailRecipient);
   ReadWithDefault(kSectionMail, "uwierzytelnienie", &settings->authentication,
                   kDefaultAuthentication);
+  ReadWithDefault(kSectionMail, "sprawdzWynikWysylki", &settings->checkDelivery,
+                  kDefaultCheckDelivery);
   settings->server[sizeof settings->server - 1] = '\0';
   settings->login[sizeof settings->login - 1] = '\0';
   settings->password[sizeof settings->password - 1] = '\0';

@@ -21,6 +21,7 @@ inline constexpr char kFormatLong[] = "%ld";
 inline constexpr char kKeyLastExportDate[] = "DataOstatniegoEksportu";
 inline constexpr char kKeyLastReadRange[] = "OstatniOdczyt";
 inline constexpr char kKeyFailedTryDate[] = "DataNieudanejProby";
+inline constexpr char kKeyUnsentSince[] = "NiewyslaneOd";
 inline constexpr char kCashRegisterKeyFormat[] = "Kasa%02d";
 
 // Field sizes (bytes, with the NUL) of the readers' text buffers.
@@ -44,6 +45,7 @@ inline constexpr char kDefaultMailLogin[] = "raporty@smtp.example.invalid";
 inline constexpr char kDefaultMailPassword[] = "480715";
 inline constexpr char kDefaultMailRecipient[] = "raporty-kart@operator.example.invalid";
 inline constexpr short kDefaultAuthentication = 17;
+inline constexpr short kDefaultCheckDelivery = 0;
 inline constexpr int kDefaultPartnerId = 1;
 inline constexpr short kDefaultExcludedGroup = -1;
 inline constexpr short kDefaultCashRegisterFlag = 1;
@@ -88,6 +90,7 @@ struct MailSettings {
   char password[kMailPasswordSize];
   char recipient[kMailRecipientSize];
   short authentication;
+  short checkDelivery;  // nonzero: a result of 0 from the mail service means not delivered
 };
 void ReadMailSettings(MailSettings* settings);
 

@@ -29,6 +29,7 @@ constexpr KnownSetting kKnownSettings[] = {
     {"ustawieniaEmail", "haslo", "%s", 49},
     {"ustawieniaEmail", "adresat", "%s", 149},
     {"ustawieniaEmail", "uwierzytelnienie", "%d", 0},
+    {"ustawieniaEmail", "sprawdzWynikWysylki", "%d", 0},
     {"odczytParagonowZKas", "Kasa01", "%d", 0},
     {"odczytParagonowZKas", "Kasa02", "%d", 0},
     {"odczytParagonowZKas", "Kasa03", "%d", 0},
@@ -41,6 +42,7 @@ constexpr KnownSetting kKnownSettings[] = {
     {"odczytParagonowZKas", "Kasa10", "%d", 0},
     {"danePomocnicze", "DataOstatniegoEksportu", "%s", 11},
     {"danePomocnicze", "DataNieudanejProby", "%s", 11},
+    {"danePomocnicze", "NiewyslaneOd", "%s", 11},
     {"danePomocnicze", "OstatniOdczyt", "%s", 99},
 };
 

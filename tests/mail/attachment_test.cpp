@@ -95,25 +95,36 @@ char* HOSTAPI FakeEncode(const void*, int) {
   return text;
 }
 
-TEST_F(Attachment, EncodedTextIsCutIntoLinesOf72) {
-  WriteBytes("report.xml", "<x/>");
+// The text is copied in lines of 72; a text whose length is not the one the report's bytes
+// take in Base64 (a host that gives less, or more) makes the part fail, so that no message
+// goes out with less than the whole report.
+TEST_F(Attachment, EncodedTextIsCutIntoLinesOf72AndMustHaveTheReportsLength) {
   const auto real = hostSlots.HostBase64Encode;
   hostSlots.HostBase64Encode = &FakeEncode;
   const struct {
-    int length;
+    int reportBytes;
+    int encodedLength;
     std::vector<std::size_t> lines;
+    int result;
   } cases[] = {
-      {1, {1}}, {72, {72}}, {73, {72, 1}}, {144, {72, 72}}, {145, {72, 72, 1}}, {216, {72, 72, 72}},
+      {1, 4, {4}, 0},         {54, 72, {72}, 0},         {55, 76, {72, 4}, 0},
+      {108, 144, {72, 72}, 0}, {109, 148, {72, 72, 4}, 0}, {162, 216, {72, 72, 72}, 0},
+      {0, 0, {}, 0},
+      {3, 0, {}, 1},          // nothing came back for a report of three bytes
+      {54, 71, {71}, 1},      // a character short
+      {54, 76, {72, 4}, 1},   // more than the report
   };
   for (const auto& c : cases) {
-    fakeLength = c.length;
+    SCOPED_TRACE(c.reportBytes);
+    WriteBytes("report.xml", std::string(static_cast<std::size_t>(c.reportBytes), 'r'));
+    fakeLength = c.encodedLength;
     int result = -1;
     const std::vector<std::string> lines = Lines(AttachInto("report.xml", &result));
-    EXPECT_EQ(result, 0);
-    ASSERT_EQ(lines.size(), 6 + c.lines.size()) << c.length;
+    EXPECT_EQ(result, c.result);
+    ASSERT_EQ(lines.size(), 6 + c.lines.size());
     std::string joined;
     for (std::size_t i = 0; i < c.lines.size(); ++i) {
-      EXPECT_EQ(lines[6 + i].size(), c.lines[i]) << c.length << " line " << i;
+      EXPECT_EQ(lines[6 + i].size(), c.lines[i]) << " line " << i;
       joined += lines[6 + i];
     }
     EXPECT_EQ(joined, ReadBytes("tempatach1.txt"));

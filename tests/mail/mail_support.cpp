@@ -97,9 +97,9 @@ std::vector<nlohmann::json> Events(const std::string& kind) {
 }
 
 int SendMessage(const char* stamp, const char* shop, const char* reportPath, std::string* reason) {
-  char why[kMailReasonSize];
-  const int result = SendReportMail(stamp, shop, reportPath, why);
-  if (reason != nullptr) *reason = host::MazoviaToUtf8(why);
+  MailHandOver handOver;
+  const int result = SendReportMail(stamp, shop, reportPath, &handOver);
+  if (reason != nullptr) *reason = host::MazoviaToUtf8(handOver.reason);
   return result;
 }
 

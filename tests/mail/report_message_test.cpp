@@ -51,8 +51,8 @@ TEST_F(ReportMessage, FreshSettingsGetTheirDefaultsAndTheMessageItsLayout) {
     written.push_back(event["key"]);
   }
   EXPECT_EQ(written, (std::vector<std::string>{"hostSMTP", "login", "haslo", "adresat",
-                                               "uwierzytelnienie"}));
-  EXPECT_EQ(Events("settings-write").back()["value"], "17");
+                                               "uwierzytelnienie", "sprawdzWynikWysylki"}));
+  EXPECT_EQ(Events("settings-write").back()["value"], "0");
 
   const std::vector<std::string> lines = Lines(ReadBytes("message.eml"));
   ASSERT_GE(lines.size(), 27u);
@@ -191,7 +191,7 @@ TEST_F(ReportMessage, AMessageThatCannotBeMadeWholeIsNotHandedOver) {
   EXPECT_EQ(reason, "nie uda\u0142o si\u0119 utworzy\u0107 wiadomo\u015bci message.eml");
   host::FailFileOpens("");
   // The settings are still read, and missing keys written.
-  EXPECT_EQ(Events("settings-write").size(), 5u);
+  EXPECT_EQ(Events("settings-write").size(), 6u);
   EXPECT_TRUE(Events("mail").empty());
   EXPECT_TRUE(Events("message").empty());
 }

@@ -52,7 +52,8 @@ TEST_F(SettingsFaults, WritesCutShortAtAnyPointLeaveTheOldFileWhole) {
     auto names = Listing();
     for (const auto& name : names) {
       EXPECT_TRUE(name == "Kronilog.ini" || name == "RAP_KART" || name == "message.eml" ||
-                  name == "tempatach1.txt" || name == "outbox")
+                  name == "tempatach1.txt" || name == "outbox" ||
+                  name == "Kronilog.log" || name == "Kronilog.lock")
           << where << ": " << name;
     }
     EXPECT_EQ(ReportFiles().size(), 1u) << where;

@@ -1,0 +1,44 @@
+// The export log, Kronilog.log beside Kronilog.ini: one line for every export run that reaches
+// the report writer or is refused, so that a shop can show what went out, and what the host's
+// mail service answered, when a day is said to be missing.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr char kExportLogFile[] = "Kronilog.log";
+inline constexpr char kOlderExportLogFile[] = "Kronilog.log.1";
+// A line that would take the log past this starts a new one; the old one becomes the older.
+inline constexpr int kExportLogLimit = 1024 * 1024;
+
+enum class ExportOutcome {
+  kSent,          // wyslany: the whole message was handed to the mail service
+  kNotSent,       // niewyslany: the report is whole, its message could not be made or handed over
+  kNotDelivered,  // niedostarczony: the mail service answered 0 and the shop trusts the answer
+  kIncomplete,    // niepelny: the report lost a piece or a receipt's lines
+  kNotCreated,    // nieutworzony: no report file
+  kRefused,       // odmowa: the export did not run (missing services, no partner number)
+};
+
+struct ExportLogLine {
+  int flag;                 // 1 from the menu, 0 automatic
+  const char* startDate;    // host date texts; null or empty: none
+  const char* endDate;
+  long transactions;
+  long leftOut;             // card receipts left out as unreadable
+  bool hasChecksum;         // the report's tail, with its checksum, was written
+  std::int64_t checksumHundredths;
+  const char* fileName;     // the report file's name, null when none was made
+  ExportOutcome outcome;
+  bool answered;            // the mail service was called
+  int answer;               // and answered this
+  const char* more;         // further " key=value" fields, or null
+};
+
+// A line with no report, no transactions and no answer yet, for the run's flag and period.
+ExportLogLine NewExportLogLine(int flag, const char* startDate, const char* endDate);
+
+// Appends the line, in one write, through the host's file services:
+// "yyyy-mm-dd hh:mm:ss menu|auto okres=<start>-<end> transakcje=<n> pominiete=<n>
+//  suma=<checksum|-> plik=<name|-> wynik=<outcome> poczta=<answer|->[ more]". A log that
+// cannot be written changes nothing of the export.
+void AppendExportLog(const ExportLogLine& line);
