@@ -26,7 +26,8 @@ const char* OutcomeWord(ExportOutcome outcome) {
   return "?";
 }
 
-const char* OrDash(const char* text) { return text != nullptr && text[0] != '\0' ? text : "-"; }
+bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
+const char* OrDash(const char* text) { return HasText(text) ? text : "-"; }
 
 // Opens the log for appending; a log that the line would take past its limit becomes the
 // older log first. Null when the log cannot be opened.
@@ -60,11 +61,16 @@ void AppendExportLog(const ExportLogLine& entry) {
   char answer[16] = "-";
   if (entry.answered) FormatText(answer, sizeof answer, "%d", entry.answer);
 
+  // The period as "<start>-<end>", a missing bound as "-"; "-" alone when the run never had one.
+  char period[32] = "-";
+  if (HasText(entry.startDate) || HasText(entry.endDate)) {
+    FormatText(period, sizeof period, "%s-%s", OrDash(entry.startDate), OrDash(entry.endDate));
+  }
   // Whatever the fields hold, the line ends with its line end.
   char line[kLineSize];
   FormatText(line, sizeof line - 2,
-             "%s %s okres=%s-%s transakcje=%ld pominiete=%ld suma=%s plik=%s wynik=%s poczta=%s%s",
-             when, entry.flag != 0 ? "menu" : "auto", OrDash(entry.startDate), OrDash(entry.endDate),
+             "%s %s okres=%s transakcje=%ld pominiete=%ld suma=%s plik=%s wynik=%s poczta=%s%s",
+             when, entry.flag != 0 ? "menu" : "auto", period,
              entry.transactions, entry.leftOut, checksum, OrDash(entry.fileName),
              OutcomeWord(entry.outcome), answer, entry.more != nullptr ? entry.more : "");
   std::strcat(line, "\r\n");

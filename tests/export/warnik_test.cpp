@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -240,6 +242,254 @@ TEST(ExportWarnik, AFailedAutomaticExportIsToldOnceKeptDueAndTriedAgainTheNextDa
     run = RunAutoExport("16.03.26");
     EXPECT_EQ(run.newReports, (Reports{"2026-03-09..2026-03-15"}));
     EXPECT_EQ(Stored(), "16.03.26");
+  }
+}
+
+std::optional<std::string> UnsentSince() { return IniValue("Kronilog.ini", "danePomocnicze", "NiewyslaneOd"); }
+
+// The export log's lines without their time stamps.
+std::vector<std::string> LogLines() {
+  std::vector<std::string> lines;
+  std::istringstream in(ReadText("Kronilog.log"));
+  std::string line;
+  while (std::getline(in, line)) {
+    EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line.size() > 20 ? line.substr(20) : line);
+  }
+  return lines;
+}
+
+std::size_t OutboxMails() {
+  if (!fs::is_directory("outbox")) return 0;
+  return static_cast<std::size_t>(std::distance(fs::directory_iterator("outbox"), fs::directory_iterator()));
+}
+
+// However many automatic exports fail first, the very first one included, the next one that
+// goes out covers every day from the first day the first failed one was to cover.
+// What a log line says of a report: its transactions and its checksum as the file holds them.
+std::string Holds(const std::string& file) {
+  const std::string report = ReadText(fs::path("RAP_KART") / file);
+  const auto checksum = ElementValues(report, "Checksum");
+  return "transakcje=" + std::to_string(ElementValues(report, "Transaction").size()) +
+         " pominiete=0 suma=" + (checksum.empty() ? "-" : checksum[0]) + " plik=" + file;
+}
+
+TEST(ExportWarnik, FailedAutomaticExportsKeepTheirDaysWhetherOrNotADateWasStored) {
+  struct Failure {
+    std::string today;
+    std::vector<std::string> hostOptions;
+    bool messageFolder;  // message.eml a folder: the report is written, its message is not
+    std::string logged;  // the line's period and outcome
+  };
+  const Failure notSent = {"11.03.26", {}, true, "okres=09.03.26-10.03.26 wynik=niewyslany"};
+  const struct {
+    std::string name;
+    std::vector<Failure> failures;
+  } cases[] = {
+      {"message.eml a folder", {notSent}},
+      {"no table 45", {{"11.03.26", {"--no-table", "45"}, false, "okres=09.03.26-10.03.26 wynik=niepelny"}}},
+      {"the first two fail",
+       {notSent, {"12.03.26", {"--no-table", "45"}, false, "okres=09.03.26-11.03.26 wynik=niepelny"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkFolder folder;
+    std::vector<std::string> expected;
+    for (const Failure& failure : c.failures) {
+      if (failure.messageFolder) fs::create_directory("message.eml");
+      AutoExport run = RunAutoExport(failure.today, failure.hostOptions, 3);
+      EXPECT_EQ(run.entryResult, 1);
+      fs::remove_all("message.eml");
+      EXPECT_FALSE(Stored());
+      EXPECT_EQ(UnsentSince(), "09.03.26");
+      const std::string file = "H0001_20" + failure.today.substr(6, 2) + failure.today.substr(3, 2) +
+                               failure.today.substr(0, 2) + "080000.xml";
+      const std::string period = failure.logged.substr(0, failure.logged.find(' '));
+      const std::string outcome = failure.logged.substr(failure.logged.find(' ') + 1);
+      expected.push_back("auto " + period + " " + Holds(file) + " " + outcome + " poczta=-");
+    }
+    EXPECT_EQ(OutboxMails(), 0u);
+
+    AutoExport run = RunAutoExport("13.03.26");
+    EXPECT_EQ(run.newReports, (Reports{"2026-03-09..2026-03-12"}));
+    EXPECT_EQ(OutboxMails(), 1u);
+    EXPECT_EQ(Stored(), "13.03.26");
+    EXPECT_EQ(UnsentSince(), "");
+    EXPECT_EQ(LastRange(), "Eksport danych od 09.03.26 do 12.03.26");
+    expected.push_back("auto okres=09.03.26-12.03.26 " + Holds("H0001_20260313080000.xml") +
+                       " wynik=wyslany poczta=1");
+    EXPECT_EQ(LogLines(), expected);
+
+    // The next day is an ordinary one again.
+    run = RunAutoExport("14.03.26");
+    EXPECT_EQ(run.newReports, (Reports{"2026-03-12..2026-03-13"}));
+  }
+}
+
+// Tills started together in one folder make the day's automatic export once: the others find
+// the turn taken, or the day done, and return without a word.
+TEST(ExportWarnik, FourAutomaticExportsStartedTogetherInOneFolderMailOnce) {
+  WorkFolder folder;
+  ASSERT_EQ(RunWarnik({"gen-shop", "shop", "--receipts", "20000", "--seed", "3"}).status, 0);
+  const std::string session = "'" WARNIK_PATH "' --shop shop --today 01.04.26 --now 09:00:00 "
+                              "--no-wait --quiet auto-export </dev/null >/dev/null 2>&1";
+  std::string all = "(";
+  for (int i = 1; i <= 4; ++i) all += "(" + session + "; echo $? > status" + std::to_string(i) + ") & ";
+  all += "wait)";
+  ASSERT_EQ(std::system(all.c_str()), 0);
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(ReadText("status" + std::to_string(i)), "0\n") << i;
+  EXPECT_EQ(ReportFiles().size(), 1u);
+  EXPECT_EQ(OutboxMails(), 1u);
+  EXPECT_EQ(LogLines().size(), 1u);
+  EXPECT_EQ(Stored(), "01.04.26");
+}
+
+// A host that lacks a service the export needs, loaded after Ignore: the export is refused
+// before anything is read or written, in one box naming the service; nothing is mailed and the
+// automatic export keeps its days.
+TEST(ExportWarnik, AnExportRefusesWhenTheHostLacksAServiceItNeeds) {
+  const struct {
+    std::string without;
+    std::string service;
+    bool automatic;
+  } cases[] = {
+      {"30908", "30908 HostCompareDates", false},
+      {"52536", "52536 HostReadLine", false},
+      {"51636", "51636 HostCashRegisterRead", true},
+      {"30308", "30308 HostTimeText", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.without);
+    WorkFolder folder;
+    std::vector<std::string> arguments = {"--shop", kShop, "--today", "15.03.26", "--now", "08:00:00",
+                                          "--no-wait", "--without", c.without, "--answer", "ignore",
+                                          "--journal", "journal.jsonl"};
+    if (c.automatic) {
+      arguments.push_back("auto-export");
+    } else {
+      arguments.insert(arguments.end(), {"menu-export", "10.03.26", "12.03.26"});
+    }
+    RunResult run = RunWarnik(arguments);
+    if (!c.automatic) {
+      EXPECT_EQ(run.status, 2) << run.output;  // refused, nothing read
+    }
+    const auto alerts = JournalEvents("journal.jsonl", "alert");
+    ASSERT_EQ(alerts.size(), 1u);
+    const std::string text = alerts[0]["text"];
+    EXPECT_EQ(text.rfind("Eksport sprzeda\u017cy do Kronilog nie jest mo\u017cliwy.\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\n" + c.service + "\n"), std::string::npos) << text;
+    EXPECT_TRUE(JournalEvents("journal.jsonl", "mail").empty());
+    EXPECT_TRUE(JournalEvents("journal.jsonl", "cash-registers").empty());
+    EXPECT_TRUE(ReportFiles().empty());
+    EXPECT_FALSE(Stored());
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              std::string(c.automatic ? "auto" : "menu") +
+                              " okres=- transakcje=0 pominiete=0 suma=- plik=- wynik=odmowa poczta=- "
+                              "powod=brak-uslug brak=" + c.without}));
+  }
+}
+
+// A shop that has not filled in its partner number does not export as partner 0000.
+TEST(ExportWarnik, APartnerNumberOfZeroOrBelowIsRefused) {
+  for (const std::string partner : {"0", "-5"}) {
+    SCOPED_TRACE(partner);
+    WorkFolder folder;
+    WriteText("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=" + partner +
+                                  "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+    AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, 3);
+    EXPECT_EQ(run.entryResult, 1);
+    const auto messages = JournalEvents("journal.jsonl", "message");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0]["text"], "Nie wpisano numeru partnera sklepu (idPartnera=" + partner + ").\n"
+              "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
+              "numer partnera nadany przez operatora kart.\nRaport nie zosta\u0142 utworzony.");
+    EXPECT_FALSE(fs::exists("RAP_KART"));
+    EXPECT_TRUE(JournalEvents("journal.jsonl", "mail").empty());
+    EXPECT_EQ(Stored(), "09.03.26");
+    EXPECT_EQ(IniValue("Kronilog.ini", "ustawieniaRaportu", "idPartnera"), partner);
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "auto okres=09.03.26-14.03.26 transakcje=0 pominiete=0 suma=- plik=- "
+                              "wynik=odmowa poczta=- powod=idPartnera"}));
+  }
+}
+
+// The mail service's answer: recorded always, and trusted when the shop says so. With the
+// outbox a plain file the emulator's mail service cannot deliver and answers 0.
+TEST(ExportWarnik, AnUndeliveredMessageKeepsItsDaysOnlyWhereTheShopTrustsTheAnswer) {
+  const struct {
+    std::string check;
+    int status;
+    bool notice;              // "Wyeksportowano ..." shown
+    std::string stored;       // DataOstatniegoEksportu afterwards
+    std::string outcome;
+  } cases[] = {
+      {"0", 3, true, "15.03.26", "wynik=wyslany poczta=0"},
+      {"1", 3, false, "09.03.26", "wynik=niedostarczony poczta=0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.check);
+    WorkFolder folder;
+    WriteText("Kronilog.ini", "[ustawieniaEmail]\nsprawdzWynikWysylki=" + c.check +
+                                  "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+    WriteText("outbox", "a plain file where the outbox should be");
+    AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, c.status);
+    EXPECT_EQ(run.newReports, (Reports{"2026-03-09..2026-03-14"}));
+    const auto messages = JournalEvents("journal.jsonl", "message");
+    ASSERT_FALSE(messages.empty());
+    const std::string last = messages.back()["text"];
+    EXPECT_EQ(last.rfind("Wyeksportowano raport", 0) == 0, c.notice) << last;
+    if (!c.notice) {
+      EXPECT_NE(last.find("ale NIE zosta\u0142 wys\u0142any na serwer: program Targomir zg\u0142osi\u0142, "
+                          "\u017ce nie dostarczy\u0142 wiadomo\u015bci.\nTe dni zostan\u0105"),
+                std::string::npos) << last;
+    }
+    EXPECT_EQ(Stored(), c.stored);
+    ASSERT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(LogLines()[0], "auto okres=09.03.26-14.03.26 " + Holds("H0001_20260315080000.xml") + " " +
+                                 c.outcome);
+
+    // The next day, delivered: the days since the last export that went out.
+    fs::remove("outbox");
+    run = RunAutoExport("16.03.26");
+    EXPECT_EQ(run.newReports, (Reports{c.check == "1" ? "2026-03-09..2026-03-15" : "2026-03-14..2026-03-15"}));
+    EXPECT_EQ(OutboxMails(), 1u);
+  }
+}
+
+// The log keeps at most about 1 MiB: the line that would take it past starts a new file and
+// the old one becomes Kronilog.log.1. A log that cannot be written changes nothing.
+TEST(ExportWarnik, TheExportLogTurnsOverPastOneMebibyteAndNeverStopsAnExport) {
+  const std::string old(1024 * 1024 - 40, 'x');
+  const struct {
+    std::string name;
+    std::string logBefore;  // empty: Kronilog.log is a folder
+    std::size_t linesAfter;
+    bool turnedOver;
+  } cases[] = {
+      {"room left", "x\r\n", 2, false},
+      {"full", old, 1, true},
+      {"a folder", "", 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkFolder folder;
+    if (c.logBefore.empty()) {
+      fs::create_directory("Kronilog.log");
+    } else {
+      WriteText("Kronilog.log", c.logBefore);
+    }
+    RunResult run = RunWarnik({"--shop", kShop, "--today", "15.03.26", "--now", "08:00:00", "--no-wait",
+                               "menu-export", "10.03.26", "12.03.26"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(OutboxMails(), 1u);
+    if (c.logBefore.empty()) continue;
+    EXPECT_EQ(LogLines().size(), c.linesAfter);
+    EXPECT_EQ(fs::exists("Kronilog.log.1"), c.turnedOver);
+    if (c.turnedOver) {
+      EXPECT_EQ(ReadText("Kronilog.log.1"), old);
+    }
+    EXPECT_LE(fs::file_size("Kronilog.log"), 1024u * 1024u);
   }
 }
 

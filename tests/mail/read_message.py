@@ -10,6 +10,7 @@ decoded bytes of each attachment are written to OUTPUT_FOLDER/part<N>.bin.
 """
 
 import email
+import email.header
 import email.policy
 import json
 import os
@@ -30,6 +31,13 @@ def main():
         "defects": [type(d).__name__ for d in message.defects],
         "parts": [],
     }
+    # The address lines as RFC 2047 reads them: adjacent encoded words joined, the blanks and
+    # folds between them dropped (email's address parser keeps a blank between them).
+    with open(path, "rb") as source:
+        raw = email.message_from_binary_file(source, policy=email.policy.compat32)
+    for name in ("To", "From"):
+        value = str(raw.get(name, "")).replace("\r", "").replace("\n", "")
+        result[name.lower() + "_words"] = str(email.header.make_header(email.header.decode_header(value)))
     for number, part in enumerate(p for p in message.walk() if not p.is_multipart()):
         entry = {
             "content_type": part.get_content_type(),

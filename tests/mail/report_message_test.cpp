@@ -96,11 +96,15 @@ TEST_F(ReportMessage, FreshSettingsGetTheirDefaultsAndTheMessageItsLayout) {
 
 // Standard MIME readers take the message apart: Python's email package with its strict
 // policy (every defect an error) and reformime both find the text part and an attachment equal
-// to the report, whatever the shop is called.
+// to the report, whatever the shop, its recipient and its sender are called.
 TEST_F(ReportMessage, StrictMimeReadersFindBothPartsAndTheExactReport) {
   struct Case {
     std::string shop;     // as the settings file holds it (Mazovia)
     std::string subject;  // the first Subject line as a reader decodes it (UTF-8)
+    std::string recipient = "raporty@operator.test";  // adresat and login as the file holds them
+    std::string to = "raporty@operator.test";         // and as a reader decodes them
+    std::string login = "kasa@sklep.test";
+    std::string from = "kasa@sklep.test";
   };
   std::string manyLetters;  // 40 x "ż", " = ?_ ", 40 x "Ł" in UTF-8
   for (int i = 0; i < 40; ++i) manyLetters += "\xc5\xbc";
@@ -110,10 +114,21 @@ TEST_F(ReportMessage, StrictMimeReadersFindBothPartsAndTheExactReport) {
       {"Sklep \x9C\x86ka", "Raport ze sklepu Sklep \xc5\x81\xc4\x85ka."},
       {"Sklep nr 7", "Raport ze sklepu Sklep nr 7."},
       {std::string(40, '\xA7') + " = ?_ " + std::string(40, '\x9C'), "Raport ze sklepu " + manyLetters + "."},
+      {"Sklep", "Raport ze sklepu Sklep.", "\x9Cukasz Nowak <l.nowak@operator.test>",
+       "\xc5\x81ukasz Nowak <l.nowak@operator.test>", "\"Sklep \xA1" "abka, Kasa 2\" <kasa@sklep.test>",
+       "Sklep \xc5\xbb" "abka, Kasa 2 <kasa@sklep.test>"},  // the comma stays inside the name
+      {"Sklep", "Raport ze sklepu Sklep.", "Ala <a@operator.test>, " + std::string(60, '\x86') + " <b@operator.test>",
+       "Ala <a@operator.test>, " + std::string(60, 'x') + " <b@operator.test>"},
   };
-  SetMail("adresat", "raporty@operator.test");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.subject);
+  for (Case c : cases) {
+    SCOPED_TRACE(c.subject + " / " + c.to);
+    if (c.to.find(std::string(60, 'x')) != std::string::npos) {  // 60 x "ą", folded over words
+      std::string letters;
+      for (int i = 0; i < 60; ++i) letters += "\xc4\x85";
+      c.to.replace(c.to.find(std::string(60, 'x')), 60, letters);
+    }
+    SetMail("adresat", c.recipient);
+    SetMail("login", c.login);
     StartSession();
     EXPECT_EQ(mailtest::SendMessage(kStamp, c.shop.c_str(), kReportPath), 1);
     const std::string message = ReadBytes("message.eml");
@@ -127,7 +142,12 @@ TEST_F(ReportMessage, StrictMimeReadersFindBothPartsAndTheExactReport) {
     ASSERT_TRUE(parsed.is_object()) << "the strict MIME parser refused the message";
     EXPECT_TRUE(parsed["defects"].empty());
     EXPECT_EQ(parsed["content_type"], "multipart/mixed");
-    EXPECT_EQ(parsed["to"], "raporty@operator.test");
+    EXPECT_EQ(parsed["to_words"], c.to);
+    EXPECT_EQ(parsed["from_words"], c.from);
+    ASSERT_EQ(Events("mail").size(), 1u);  // the host found the addresses themselves
+    const std::size_t open = c.from.find('<');
+    EXPECT_EQ(Events("mail")[0]["from"],
+              open == std::string::npos ? c.from : c.from.substr(open + 1, c.from.size() - open - 2));
     ASSERT_EQ(parsed["subjects"].size(), 2u);
     EXPECT_EQ(parsed["subjects"][0], c.subject);
     ASSERT_EQ(parsed["parts"].size(), 2u);

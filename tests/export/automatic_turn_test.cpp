@@ -1,0 +1,89 @@
+// The automatic export's turn, Kronilog.lock opened without sharing: natively with the
+// platform's stand-in, and under Wine with Windows' own CreateFileA (tests/wine builds this
+// file too).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#if !defined(_WIN32)
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "export/automatic_turn.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class AutomaticTurn : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = fs::current_path();
+    folder_ = fs::temp_directory_path() / ("kronilog-turn-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fs::current_path(folder_);
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    fs::remove_all(folder_);
+  }
+
+ private:
+  fs::path previous_;
+  fs::path folder_;
+};
+
+TEST_F(AutomaticTurn, OneHolderAtATimeUntilItsHandleIsClosed) {
+  HANDLE first;
+  HANDLE second;
+  ASSERT_TRUE(TakeAutomaticTurn(&first));
+  EXPECT_NE(first, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(TakeAutomaticTurn(&second));  // another export is under way
+  EndAutomaticTurn(first);
+  ASSERT_TRUE(TakeAutomaticTurn(&second));
+  EXPECT_NE(second, INVALID_HANDLE_VALUE);
+  EndAutomaticTurn(second);
+  EXPECT_TRUE(fs::is_regular_file(kAutomaticTurnFile));
+
+  // A folder that takes no lock file does not stop the export, whose own errors then speak.
+  fs::remove(kAutomaticTurnFile);
+  fs::create_directory(kAutomaticTurnFile);
+  HANDLE none;
+  EXPECT_TRUE(TakeAutomaticTurn(&none));
+  EXPECT_EQ(none, INVALID_HANDLE_VALUE);
+  EndAutomaticTurn(none);
+}
+
+#if !defined(_WIN32)
+// A holder killed in the middle of its export leaves no turn behind.
+TEST_F(AutomaticTurn, AKilledHolderLeavesTheTurnFree) {
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    HANDLE turn;
+    const char taken = TakeAutomaticTurn(&turn) && turn != INVALID_HANDLE_VALUE ? 'y' : 'n';
+    if (write(ready[1], &taken, 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char taken = 0;
+  ASSERT_EQ(read(ready[0], &taken, 1), 1);
+  ASSERT_EQ(taken, 'y');
+  HANDLE turn;
+  EXPECT_FALSE(TakeAutomaticTurn(&turn));
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  ASSERT_TRUE(TakeAutomaticTurn(&turn));
+  EndAutomaticTurn(turn);
+  close(ready[0]);
+  close(ready[1]);
+}
+#endif
+
+}  // namespace
