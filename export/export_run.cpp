@@ -93,47 +93,6 @@ bool FailedEarlierToday(const char* today) {
   return ReadDateKey(kKeyFailedTryDate, tried) && HostCompareDates(today, tried) == 0;
 }
 
-}  // namespace
-
-short RunExportFromMenu() {
-  if (RefusedForMissingServices(1)) return 0;
-  char today[12] = {};
-  HostTodayText(today);
-  today[sizeof today - 1] = '\0';
-  HostAddDays(today, today, -1);
-  today[sizeof today - 1] = '\0';
-
-  ReportDateRange range;
-  CopyDate(range.start, sizeof range.start, today);
-  CopyDate(range.end, sizeof range.end, today);
-  int button = HostRunForm(ReportDateForm.data(), kReportDateFormNumber, &range, 0);
-  if ((button & 0xFFFF) != kReportDateFormRun) return 0;
-  range.start[sizeof range.start - 1] = '\0';
-  range.end[sizeof range.end - 1] = '\0';
-
-  // An empty field puts no bound on its side; anything else must be a date.
-  for (const char* field : {range.start, range.end}) {
-    if (field[0] != '\0' && !IsCalendarDate(field)) {
-      char text[64];
-      FormatText(text, sizeof text, kBadDateFormat, field);
-      HostAlert(text);
-      return 0;
-    }
-  }
-  if (range.start[0] != '\0' && range.end[0] != '\0' && HostCompareDates(range.start, range.end) > 0) {
-    HostAlert(kDatesInWrongOrder);
-    return 0;
-  }
-
-  short flags[kCashRegisterCount];
-  ReadCashRegisterFlags(flags);
-  ReadReceipts(flags);
-  BuildReportFile(1, range.start, range.end);
-  return 1;
-}
-
-namespace {
-
 // The automatic export while this instance holds the turn.
 short RunAutomaticExportInTurn() {
   if (RefusedForMissingServices(0)) return 1;  // the days stay due: nothing is stored
@@ -193,6 +152,43 @@ short RunAutomaticExportInTurn() {
 }
 
 }  // namespace
+
+short RunExportFromMenu() {
+  if (RefusedForMissingServices(1)) return 0;
+  char today[12] = {};
+  HostTodayText(today);
+  today[sizeof today - 1] = '\0';
+  HostAddDays(today, today, -1);
+  today[sizeof today - 1] = '\0';
+
+  ReportDateRange range;
+  CopyDate(range.start, sizeof range.start, today);
+  CopyDate(range.end, sizeof range.end, today);
+  int button = HostRunForm(ReportDateForm.data(), kReportDateFormNumber, &range, 0);
+  if ((button & 0xFFFF) != kReportDateFormRun) return 0;
+  range.start[sizeof range.start - 1] = '\0';
+  range.end[sizeof range.end - 1] = '\0';
+
+  // An empty field puts no bound on its side; anything else must be a date.
+  for (const char* field : {range.start, range.end}) {
+    if (field[0] != '\0' && !IsCalendarDate(field)) {
+      char text[64];
+      FormatText(text, sizeof text, kBadDateFormat, field);
+      HostAlert(text);
+      return 0;
+    }
+  }
+  if (range.start[0] != '\0' && range.end[0] != '\0' && HostCompareDates(range.start, range.end) > 0) {
+    HostAlert(kDatesInWrongOrder);
+    return 0;
+  }
+
+  short flags[kCashRegisterCount];
+  ReadCashRegisterFlags(flags);
+  ReadReceipts(flags);
+  BuildReportFile(1, range.start, range.end);
+  return 1;
+}
 
 short RunAutomaticExport() {
   HANDLE turn;
