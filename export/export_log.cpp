@@ -4,8 +4,8 @@
 
 #include <cstring>
 
+#include "export/amount.h"
 #include "export/date_texts.h"
-#include "export/report_xml.h"
 #include "frame/host_api.h"
 #include "platform/win32.h"
 #include "settings/text_output.h"

@@ -2,18 +2,14 @@
 // become a transaction, in their order, and the transaction's fields.
 #include "export/receipt_selection.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "export/amount.h"
 #include "export/receipt_total.h"
 #include "export/table_access.h"
 #include "frame/host_api.h"
 
 namespace {
-
-// Below 2^63, so that the whole units convert to a 64-bit integer exactly.
-constexpr double kLargestAmount = 9.2e18;
-constexpr std::int64_t kUnitsPerGrosz = 100;
 
 bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
@@ -25,19 +21,6 @@ bool InPeriod(const char* saleDate, const char* startDate, const char* endDate) 
 }
 
 }  // namespace
-
-bool AmountInHundredths(double amount, std::int64_t* hundredths) {
-  if (!std::isfinite(amount) || std::fabs(amount) >= kLargestAmount) return false;
-  // Half a grosz is 50 whole units, so the fraction of a unit, which has the sign of the
-  // whole units, never decides the rounding: the whole units alone round exactly.
-  const auto units = static_cast<std::int64_t>(amount);
-  std::int64_t grosze = units / kUnitsPerGrosz;
-  const std::int64_t rest = units % kUnitsPerGrosz;
-  if (rest >= kUnitsPerGrosz / 2) ++grosze;
-  if (rest <= -kUnitsPerGrosz / 2) --grosze;
-  *hundredths = grosze;
-  return true;
-}
 
 ReceiptVerdict SelectReceipt(const unsigned char* record, const char* startDate,
                              const char* endDate, const int* excludedGroups,

@@ -32,8 +32,3 @@ enum class ReceiptVerdict {
 ReceiptVerdict SelectReceipt(const unsigned char* salesRecord, const char* startDate,
                              const char* endDate, const int* excludedGroups,
                              CardTransaction* transaction);
-
-// A receipt's amount in host money units (1/10000 PLN) as whole grosze, rounded half away
-// from zero. False for an amount that is not finite or whose grosze a 64-bit integer cannot
-// hold (9.2e18 units and more).
-bool AmountInHundredths(double amount, std::int64_t* hundredths);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "export/amount.h"
 #include "export/date_texts.h"
 #include "export/export_log.h"
 #include "export/left_out_receipts.h"

@@ -1,6 +1,8 @@
 // The report's XML, piece by piece.
 #include "export/report_xml.h"
 
+#include "export/amount.h"
+
 #include "settings/text_output.h"
 
 namespace {
@@ -9,7 +11,7 @@ constexpr char kHead[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Kronilog>\n<Dealer ID=\"%02ld\">\n";
 constexpr char kPeriodBegin[] = "<PeriodBegin>%s</PeriodBegin>\n";
 constexpr char kPeriodEnd[] = "<PeriodEnd>%s</PeriodEnd>\n";
-// Lines 4 to 11 of a transaction, written as one piece: the same bytes as eight writes, and
+// The elements of a transaction, written as one piece: the same bytes as eight writes, and
 // one trip through the host's conversion instead of eight.
 constexpr char kTransaction[] =
     "<Transaction>\n"
@@ -24,31 +26,6 @@ constexpr char kTail[] =
     "</Dealer>\n<Checksum>%s</Checksum>\n<FileCreationDate>%s</FileCreationDate>\n</Kronilog>\n";
 
 }  // namespace
-
-void AmountText(char* out, std::int64_t hundredths) {
-  // Counted in the negative range, which holds every 64-bit value.
-  std::int64_t rest = hundredths < 0 ? hundredths : -hundredths;
-  char digits[kAmountTextSize];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' - rest % 10);
-    rest /= 10;
-  } while (rest != 0 || count < 3);
-  int used = 0;
-  if (hundredths < 0) out[used++] = '-';
-  while (count > 2) out[used++] = digits[--count];
-  out[used++] = '.';
-  out[used++] = digits[1];
-  out[used++] = digits[0];
-  out[used] = '\0';
-}
-
-bool AddToChecksum(std::int64_t* checksumHundredths, std::int64_t hundredths) {
-  std::int64_t sum;
-  if (__builtin_add_overflow(*checksumHundredths, hundredths, &sum)) return false;
-  *checksumHundredths = sum;
-  return true;
-}
 
 bool WriteReportHead(HostFile* file, long partnerId, const char* startDate, const char* endDate) {
   char period[kIsoDateTimeSize];
