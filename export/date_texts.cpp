@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "frame/host_api.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
 
 namespace {
 

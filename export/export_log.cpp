@@ -8,7 +8,7 @@
 #include "export/date_texts.h"
 #include "frame/host_api.h"
 #include "platform/win32.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
 
 namespace {
 

@@ -12,7 +12,8 @@
 #include "export/report_file.h"
 #include "frame/host_api.h"
 #include "settings/settings.h"
-#include "settings/text_output.h"
+#include "settings/settings_readers.h"
+#include "output/text_output.h"
 
 namespace {
 
@@ -77,20 +78,17 @@ bool RefusedForMissingServices(int flag) {
 }
 
 // A date key of the automatic export's bookkeeping: true, and the date in date
-// (kLastExportDateSize bytes), when the key holds a calendar date.
-bool ReadDateKey(const char* key, char* date) {
-  date[0] = '\0';
-  int found = IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, key, "%s", date);
-  date[kLastExportDateSize - 1] = '\0';
-  if ((found & 0xFFFF) != 0) date[0] = '\0';
-  return date[0] != '\0' && IsCalendarDate(date);
+// (kLastExportDateSize bytes), when the key holds a calendar date. A key that holds something
+// else leaves that text in date.
+bool ReadDateKey(const SettingKey& key, char* date) {
+  return ReadText(key, date) && date[0] != '\0' && IsCalendarDate(date);
 }
 
 // True when an automatic export failed earlier today: it is tried once a calendar day, so a
 // failing day neither reads the registers nor shows its error again on every call.
 bool FailedEarlierToday(const char* today) {
   char tried[kLastExportDateSize];
-  return ReadDateKey(kKeyFailedTryDate, tried) && HostCompareDates(today, tried) == 0;
+  return ReadDateKey(kFailedTryDateKey, tried) && HostCompareDates(today, tried) == 0;
 }
 
 // The automatic export while this instance holds the turn.
@@ -106,7 +104,7 @@ short RunAutomaticExportInTurn() {
   yesterday[sizeof yesterday - 1] = '\0';
 
   // A stored date that is not a date (edited by hand) counts as no stored date.
-  if (!ReadDateKey(kKeyLastExportDate, start)) CopyDate(start, sizeof start, yesterday);
+  if (!ReadDateKey(kLastExportDateKey, start)) CopyDate(start, sizeof start, yesterday);
 
   if (HostCompareDates(today, start) == 0) return 0;  // today's export is made already
   if (FailedEarlierToday(today)) return 0;
@@ -117,7 +115,7 @@ short RunAutomaticExportInTurn() {
   }
   // Days that a failed export was to send, the very first export's included, come first.
   char unsentSince[kLastExportDateSize];
-  const bool unsent = ReadDateKey(kKeyUnsentSince, unsentSince);
+  const bool unsent = ReadDateKey(kUnsentSinceKey, unsentSince);
   if (unsent && HostCompareDates(unsentSince, start) < 0) CopyDate(start, sizeof start, unsentSince);
 
   const short* ready = HostReadyFlag();
@@ -133,17 +131,17 @@ short RunAutomaticExportInTurn() {
   // the first day of its range is kept (NiewyslaneOd), so the next export that goes out starts
   // there, and the failed day is noted so that it is not tried again until tomorrow.
   if (BuildReportFile(0, start, yesterday) != 0) {
-    IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyLastExportDate, "%s", today);
+    WriteSetting(kLastExportDateKey, today);
     char text[kLastReadRangeSize];
     FormatText(text, sizeof text, "Eksport danych od %s do %s", start, yesterday);
-    IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyLastReadRange, "%s", text);
+    WriteSetting(kLastReadRangeKey, text);
     if (unsentSince[0] != '\0') {
-      IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyUnsentSince, "%s", "");
+      WriteSetting(kUnsentSinceKey, "");
     }
   } else {
-    IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyFailedTryDate, "%s", today);
+    WriteSetting(kFailedTryDateKey, today);
     if (!unsent || HostCompareDates(unsentSince, start) != 0) {
-      IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyUnsentSince, "%s", start);
+      WriteSetting(kUnsentSinceKey, start);
     }
   }
 

@@ -16,8 +16,8 @@
 #include "frame/host_api.h"
 #include "mail/report_message.h"
 #include "platform/win32.h"
-#include "settings/settings.h"
-#include "settings/text_output.h"
+#include "settings/settings_readers.h"
+#include "output/text_output.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "export/report_name.h"
 
 #include "platform/win32.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
 
 namespace {
 

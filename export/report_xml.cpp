@@ -3,7 +3,7 @@
 
 #include "export/amount.h"
 
-#include "settings/text_output.h"
+#include "output/text_output.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "host/settings/settings_service.h"
 #include "host/settings/known_settings.h"
 #include "settings/settings.h"
+#include "settings/settings_readers.h"
 
 namespace {
 
@@ -54,14 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ReadCashRegisterFlags(flags);
   char lastExport[kLastExportDateSize];
   std::memset(lastExport, 'x', sizeof lastExport);
-  if ((IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyLastExportDate, "%s", lastExport) & 0xFFFF) == 0) {
-    CheckText(lastExport, sizeof lastExport, kKeyLastExportDate);
+  if ((IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kLastExportDateKey.key, "%s", lastExport) & 0xFFFF) == 0) {
+    CheckText(lastExport, sizeof lastExport, kLastExportDateKey.key);
   }
 
   // One write changes its own key and no other.
   auto before = ReadEveryKey();
   const char* section = kSectionBookkeeping;
-  const char* key = kKeyLastExportDate;
+  const char* key = kLastExportDateKey.key;
   if (host::WriteSettingText(kSettingsFile, section, key, "14.03.26") != host::kIniOk) {
     std::fprintf(stderr, "a plain write was refused\n");
     std::abort();

@@ -8,7 +8,7 @@
 
 #include "frame/host_api.h"
 #include "mail/message_files.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
 
 namespace {
 

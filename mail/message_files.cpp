@@ -2,7 +2,7 @@
 #include "mail/message_files.h"
 
 #include "frame/host_api.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "mail/attachment.h"
 #include "mail/header_text.h"
 #include "mail/message_files.h"
-#include "settings/settings_keys.h"
-#include "settings/text_output.h"
+#include "settings/settings_readers.h"
+#include "output/text_output.h"
 
 namespace {
 

@@ -2,11 +2,15 @@
 #include "settings/settings.h"
 
 #include <cstdarg>
-#include <cstring>
 
 #include "frame/host_api.h"
-#include "settings/settings_keys.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
+
+namespace {
+
+bool Found(int result) { return (result & 0xFFFF) == 0; }
+
+}  // namespace
 
 int IniAccess(const char* file, int mode, const char* section, const char* key,
               const char* format, ...) {
@@ -17,28 +21,43 @@ int IniAccess(const char* file, int mode, const char* section, const char* key,
   return result;
 }
 
-void ReadWithDefault(const char* section, const char* key, short* value, short defaultValue) {
-  int result = IniAccess(kSettingsFile, kIniRead, section, key, kFormatShort, value);
-  if ((result & 0xFFFF) == 0) return;
-  *value = defaultValue;
-  IniAccess(kSettingsFile, kIniWrite, section, key, kFormatShort, static_cast<int>(defaultValue));
+void ReadWithDefault(const SettingKey& key, short* value) {
+  if (Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatShort, value))) return;
+  *value = static_cast<short>(key.defaultNumber);
+  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatShort, key.defaultNumber);
 }
 
-void ReadWithDefault(const char* section, const char* key, int* value, int defaultValue) {
-  int result = IniAccess(kSettingsFile, kIniRead, section, key, kFormatLong, value);
-  if ((result & 0xFFFF) == 0) return;
-  *value = defaultValue;
-  IniAccess(kSettingsFile, kIniWrite, section, key, kFormatLong, defaultValue);
+void ReadWithDefault(const SettingKey& key, int* value) {
+  if (Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatLong, value))) return;
+  *value = key.defaultNumber;
+  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatLong, key.defaultNumber);
 }
 
-void ReadWithDefault(const char* section, const char* key, char* text, const char* defaultText) {
-  int result = IniAccess(kSettingsFile, kIniRead, section, key, kFormatText, text);
-  if ((result & 0xFFFF) == 0) return;
-  // The default goes into the reader's buffer; a key of the table gives the buffer's size,
-  // any other reader's buffer must hold its default.
-  const SettingKey* entry = FindSettingKey(section, key);
-  std::size_t size = entry != nullptr ? static_cast<std::size_t>(entry->fieldSize)
-                                      : std::strlen(defaultText) + 1;
-  FormatText(text, size, "%s", defaultText);
-  IniAccess(kSettingsFile, kIniWrite, section, key, kFormatText, text);
+void ReadWithDefault(const SettingKey& key, char* text) {
+  text[0] = '\0';
+  const bool found = Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatText, text));
+  // The settings service keeps a text within its field; the last byte stays a NUL whatever a
+  // hand-edited file holds.
+  text[key.fieldSize - 1] = '\0';
+  if (found) return;
+  FormatText(text, static_cast<std::size_t>(key.fieldSize), "%s", key.defaultText);
+  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatText, text);
+}
+
+void ReadShortIntoSlot(const SettingKey& key, int* slot) {
+  if (Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatShort, slot))) return;
+  *slot = key.defaultNumber;
+  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatShort, key.defaultNumber);
+}
+
+bool ReadText(const SettingKey& key, char* text) {
+  text[0] = '\0';
+  const bool found = Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatText, text));
+  text[key.fieldSize - 1] = '\0';
+  if (!found) text[0] = '\0';
+  return found;
+}
+
+void WriteSetting(const SettingKey& key, const char* text) {
+  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatText, text);
 }

@@ -1,10 +1,14 @@
-// Every key of Kronilog.ini as data, and the readers' helpers built on it.
+// Every key of Kronilog.ini as data: its section, name, format, default and field size, and
+// who reads it. The readers take all of that from here; nothing repeats a key's name or
+// default elsewhere.
 //
 // The table is in the readers' order: the report file writer's keys, then the report
 // message's, then the export run's cash-register flags, then the automatic export's
 // bookkeeping. The host's settings service bounds a text value to the field size given here,
 // so a hand-edited long value is cut to fit its reader's buffer.
 #pragma once
+
+inline constexpr char kSettingsFile[] = "Kronilog.ini";
 
 // Sections of Kronilog.ini.
 inline constexpr char kSectionReport[] = "ustawieniaRaportu";
@@ -16,13 +20,6 @@ inline constexpr char kSectionBookkeeping[] = "danePomocnicze";
 inline constexpr char kFormatText[] = "%s";
 inline constexpr char kFormatShort[] = "%d";
 inline constexpr char kFormatLong[] = "%ld";
-
-// Key names that readers form or use by name.
-inline constexpr char kKeyLastExportDate[] = "DataOstatniegoEksportu";
-inline constexpr char kKeyLastReadRange[] = "OstatniOdczyt";
-inline constexpr char kKeyFailedTryDate[] = "DataNieudanejProby";
-inline constexpr char kKeyUnsentSince[] = "NiewyslaneOd";
-inline constexpr char kCashRegisterKeyFormat[] = "Kasa%02d";
 
 // Field sizes (bytes, with the NUL) of the readers' text buffers.
 enum : int {
@@ -36,19 +33,6 @@ enum : int {
 };
 
 enum : int { kExcludedGroupCount = 15, kCashRegisterCount = 10 };
-
-// Default texts of the mail account. The server and the two addresses are placeholders under
-// a reserved name: a fresh file never points at anybody's real mailbox.
-inline constexpr char kDefaultShopName[] = "nazwasklepu";
-inline constexpr char kDefaultMailServer[] = "smtp.example.invalid";
-inline constexpr char kDefaultMailLogin[] = "raporty@smtp.example.invalid";
-inline constexpr char kDefaultMailPassword[] = "480715";
-inline constexpr char kDefaultMailRecipient[] = "raporty-kart@operator.example.invalid";
-inline constexpr short kDefaultAuthentication = 17;
-inline constexpr short kDefaultCheckDelivery = 0;
-inline constexpr int kDefaultPartnerId = 1;
-inline constexpr short kDefaultExcludedGroup = -1;
-inline constexpr short kDefaultCashRegisterFlag = 1;
 
 // How a key is read.
 enum class SettingReader : unsigned char {
@@ -68,32 +52,94 @@ struct SettingKey {
   const char* readBy;       // who reads the key (for the documentation and the tests)
 };
 
+namespace setting_key_detail {
+
+inline constexpr char kReportWriter[] = "report file writer";
+inline constexpr char kReportMessage[] = "report message";
+inline constexpr char kExportRun[] = "export run";
+inline constexpr char kAutomaticExport[] = "automatic export";
+
+constexpr SettingKey Text(const char* section, const char* key, const char* defaultText, int size,
+                          const char* readBy, SettingReader reader = SettingReader::WithDefault) {
+  return {section, key, kFormatText, 0, defaultText, size, reader, readBy};
+}
+constexpr SettingKey Short(const char* section, const char* key, short defaultNumber,
+                           const char* readBy) {
+  return {section, key, kFormatShort, defaultNumber, nullptr, 2, SettingReader::WithDefault, readBy};
+}
+constexpr SettingKey Long(const char* section, const char* key, int defaultNumber, const char* readBy) {
+  return {section, key, kFormatLong, defaultNumber, nullptr, 4, SettingReader::WithDefault, readBy};
+}
+constexpr SettingKey ExcludedGroup(const char* key) { return Short(kSectionReport, key, -1, kReportWriter); }
+constexpr SettingKey CashRegister(const char* key) { return Short(kSectionCashRegisters, key, 1, kExportRun); }
+
+}  // namespace setting_key_detail
+
+// The report file writer's keys.
+inline constexpr SettingKey kPartnerIdKey =
+    setting_key_detail::Long(kSectionReport, "idPartnera", 1, setting_key_detail::kReportWriter);
+inline constexpr SettingKey kShopNameKey = setting_key_detail::Text(
+    kSectionReport, "nazwaSklepu", "nazwasklepu", kShopNameSize, setting_key_detail::kReportWriter);
+// The first has no number: there is no wykluczonaGrupa1.
+inline constexpr SettingKey kExcludedGroupKeys[kExcludedGroupCount] = {
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa"),   setting_key_detail::ExcludedGroup("wykluczonaGrupa2"),
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa3"),  setting_key_detail::ExcludedGroup("wykluczonaGrupa4"),
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa5"),  setting_key_detail::ExcludedGroup("wykluczonaGrupa6"),
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa7"),  setting_key_detail::ExcludedGroup("wykluczonaGrupa8"),
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa9"),  setting_key_detail::ExcludedGroup("wykluczonaGrupa10"),
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa11"), setting_key_detail::ExcludedGroup("wykluczonaGrupa12"),
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa13"), setting_key_detail::ExcludedGroup("wykluczonaGrupa14"),
+    setting_key_detail::ExcludedGroup("wykluczonaGrupa15"),
+};
+
+// The report message's keys. The server and the two addresses are placeholders under a
+// reserved name: a fresh file never points at anybody's real mailbox.
+inline constexpr SettingKey kMailServerKey = setting_key_detail::Text(
+    kSectionMail, "hostSMTP", "smtp.example.invalid", kMailServerSize, setting_key_detail::kReportMessage);
+inline constexpr SettingKey kMailLoginKey = setting_key_detail::Text(
+    kSectionMail, "login", "raporty@smtp.example.invalid", kMailLoginSize, setting_key_detail::kReportMessage);
+inline constexpr SettingKey kMailPasswordKey = setting_key_detail::Text(
+    kSectionMail, "haslo", "480715", kMailPasswordSize, setting_key_detail::kReportMessage);
+inline constexpr SettingKey kMailRecipientKey =
+    setting_key_detail::Text(kSectionMail, "adresat", "raporty-kart@operator.example.invalid",
+                             kMailRecipientSize, setting_key_detail::kReportMessage);
+inline constexpr SettingKey kAuthenticationKey =
+    setting_key_detail::Short(kSectionMail, "uwierzytelnienie", 17, setting_key_detail::kReportMessage);
+// Nonzero: a result of 0 from the host's mail service means not delivered.
+inline constexpr SettingKey kCheckDeliveryKey =
+    setting_key_detail::Short(kSectionMail, "sprawdzWynikWysylki", 0, setting_key_detail::kReportMessage);
+
+// The export run's cash-register flags, as "Kasa%02d" forms them.
+inline constexpr SettingKey kCashRegisterKeys[kCashRegisterCount] = {
+    setting_key_detail::CashRegister("Kasa01"), setting_key_detail::CashRegister("Kasa02"),
+    setting_key_detail::CashRegister("Kasa03"), setting_key_detail::CashRegister("Kasa04"),
+    setting_key_detail::CashRegister("Kasa05"), setting_key_detail::CashRegister("Kasa06"),
+    setting_key_detail::CashRegister("Kasa07"), setting_key_detail::CashRegister("Kasa08"),
+    setting_key_detail::CashRegister("Kasa09"), setting_key_detail::CashRegister("Kasa10"),
+};
+
+// The automatic export's bookkeeping.
+// The day of the last automatic export that went out; yesterday is the reader's default when
+// the key is missing, and nothing is written then.
+inline constexpr SettingKey kLastExportDateKey =
+    setting_key_detail::Text(kSectionBookkeeping, "DataOstatniegoEksportu", nullptr, kLastExportDateSize,
+                             setting_key_detail::kAutomaticExport, SettingReader::DefaultUnsaved);
+inline constexpr SettingKey kLastReadRangeKey =
+    setting_key_detail::Text(kSectionBookkeeping, "OstatniOdczyt", nullptr, kLastReadRangeSize,
+                             setting_key_detail::kAutomaticExport, SettingReader::WrittenOnly);
+// The day of the last automatic export that failed: it is not tried again that day.
+inline constexpr SettingKey kFailedTryDateKey =
+    setting_key_detail::Text(kSectionBookkeeping, "DataNieudanejProby", nullptr, kLastExportDateSize,
+                             setting_key_detail::kAutomaticExport, SettingReader::DefaultUnsaved);
+// The first day of the oldest range an automatic export could not send: the next export that
+// goes out starts there. Empty or missing when no day waits.
+inline constexpr SettingKey kUnsentSinceKey =
+    setting_key_detail::Text(kSectionBookkeeping, "NiewyslaneOd", nullptr, kLastExportDateSize,
+                             setting_key_detail::kAutomaticExport, SettingReader::DefaultUnsaved);
+
+// Every key, in the readers' order.
 extern const SettingKey kSettingKeys[];
 extern const int kSettingKeyCount;
 
 // The table entry of a key (sections and keys match without regard to case), or null.
 const SettingKey* FindSettingKey(const char* section, const char* key);
-
-// The report file writer's settings. Each excluded group lies in a 32-bit slot of which the
-// read stores the low 16 bits (the slot starts at 0); a missing key sets the whole slot to -1.
-struct ReportSettings {
-  int partnerId;
-  char shopName[kShopNameSize];
-  int excludedGroups[kExcludedGroupCount];  // wykluczonaGrupa, wykluczonaGrupa2 .. 15
-};
-void ReadReportSettings(ReportSettings* settings);
-
-// The report message's settings.
-struct MailSettings {
-  char server[kMailServerSize];
-  char login[kMailLoginSize];
-  char password[kMailPasswordSize];
-  char recipient[kMailRecipientSize];
-  short authentication;
-  short checkDelivery;  // nonzero: a result of 0 from the mail service means not delivered
-};
-void ReadMailSettings(MailSettings* settings);
-
-// The cash-register flags Kasa01 .. Kasa10 into ten 16-bit slots; a nonzero flag means that
-// register is read before an export. Each key is formed into a key buffer just before its read.
-void ReadCashRegisterFlags(short flags[kCashRegisterCount]);

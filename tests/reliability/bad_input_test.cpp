@@ -251,7 +251,7 @@ TEST_F(BadInput, AShopWithoutReceiptsGivesAnEmptyReportThatIsMailed) {
   EXPECT_TRUE(ElementValues(report, "Transaction").empty());
   EXPECT_EQ(ElementValues(report, "Checksum"), std::vector<std::string>{"0.00"});
   EXPECT_EQ(Events("mail").size(), 1u);
-  EXPECT_EQ(Setting(kSectionBookkeeping, kKeyLastExportDate), "15.03.26");
+  EXPECT_EQ(Setting(kSectionBookkeeping, kLastExportDateKey.key), "15.03.26");
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 #include "export/export_run.h"
 #include "frame/host_api.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"
 #include "host/settings/settings_service.h"

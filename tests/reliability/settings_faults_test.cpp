@@ -33,7 +33,7 @@ class SettingsFaults : public Reliability {
     std::string report = ReadText(reports[0]);
     EXPECT_TRUE(WellFormed(report)) << where;
     ASSERT_EQ(Events("mail").size(), 1u) << where;
-    EXPECT_EQ(Events("mail")[0].value("server", ""), kDefaultMailServer) << where;
+    EXPECT_EQ(Events("mail")[0].value("server", ""), kMailServerKey.defaultText) << where;
     EXPECT_EQ(host::OutstandingBlocks(), 0) << where;
   }
 };
@@ -89,7 +89,7 @@ TEST_F(SettingsFaults, GarbageIsKeptAndEveryReaderFallsBackToItsDefault) {
   const std::string after = ReadText("Kronilog.ini");
   EXPECT_EQ(after.substr(0, garbage.size()), garbage);  // the garbage is kept, keys come after
   EXPECT_EQ(Setting(kSectionReport, "idPartnera"), "1");
-  EXPECT_EQ(Setting(kSectionBookkeeping, kKeyLastExportDate), "15.03.26");
+  EXPECT_EQ(Setting(kSectionBookkeeping, kLastExportDateKey.key), "15.03.26");
 }
 
 TEST_F(SettingsFaults, KeysInsideGarbageAreStillFoundAndBadNumbersDefaulted) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "settings/settings.h"
+#include "settings/settings_readers.h"
 #include "tests/settings/plugin_fixture.h"
 
 namespace {
@@ -65,7 +66,7 @@ TEST_F(SettingsReaders, APresentZeroIsUsedAndNotRewritten) {
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
   int partner = 99;
-  ReadWithDefault(kSectionReport, "idPartnera", &partner, 1);
+  ReadWithDefault(kPartnerIdKey, &partner);
   EXPECT_EQ(flags[4], 0);
   EXPECT_EQ(flags[3], 1);
   EXPECT_EQ(partner, 0);
@@ -91,10 +92,8 @@ TEST_F(SettingsReaders, ShortReadsIntoTheTenFlagsNeverDisturbTheNextFlag) {
   for (int i = 0; i < kCashRegisterCount; ++i) EXPECT_EQ(guarded[i + 1], expected[i]) << i;
 
   short flags[kCashRegisterCount] = {};
-  char key[16];
-  for (int number = kCashRegisterCount; number >= 1; --number) {
-    std::snprintf(key, sizeof key, "Kasa%02d", number);
-    ReadWithDefault(kSectionCashRegisters, key, &flags[number - 1], static_cast<short>(1));
+  for (int number = kCashRegisterCount - 1; number >= 0; --number) {
+    ReadWithDefault(kCashRegisterKeys[number], &flags[number]);
   }
   for (int i = 0; i < kCashRegisterCount; ++i) EXPECT_EQ(flags[i], expected[i]) << i;
   EXPECT_TRUE(WrittenKeys().empty());
@@ -153,14 +152,14 @@ TEST_F(SettingsReaders, TheSampleFileReadsWithoutChanges) {
 
 TEST_F(SettingsReaders, IniAccessHandsTheHostsResultBack) {
   char text[kLastExportDateSize] = "x";
-  EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyLastExportDate,
+  EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kLastExportDateKey.key,
                       kFormatText, text) & 0xFFFF, 1);
-  EXPECT_EQ(IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kKeyLastExportDate,
+  EXPECT_EQ(IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kLastExportDateKey.key,
                       kFormatText, "01.02.26"), 0);
-  EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyLastExportDate,
+  EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kLastExportDateKey.key,
                       kFormatText, text), 0);
   EXPECT_STREQ(text, "01.02.26");
-  EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kKeyLastReadRange,
+  EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kLastReadRangeKey.key,
                       kFormatText, text), 3);
 }
 

@@ -3,7 +3,7 @@
 
 #include "frame/host_api.h"
 #include "host/memory/memory.h"
-#include "settings/text_output.h"
+#include "output/text_output.h"
 #include "tests/settings/plugin_fixture.h"
 
 namespace {

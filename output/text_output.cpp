@@ -1,5 +1,5 @@
 // Formatting into memory, formatted notices, and formatted writing to a host file in UTF-8.
-#include "settings/text_output.h"
+#include "output/text_output.h"
 
 #include <cstdarg>
 #include <cstdio>
