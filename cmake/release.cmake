@@ -60,12 +60,23 @@ function(kronilog_release_dll target)
   if(NOT CMAKE_OBJCOPY)
     message(FATAL_ERROR "KRONILOG_RELEASE needs objcopy for the DLL's debug file")
   endif()
-  set(debug_file $<TARGET_FILE_NAME:${target}>.debug)
+  # The debug file's name, known here (not only at build time) so that it can be a byproduct
+  # of the link: a missing debug file then links the DLL again.
+  get_target_property(output_name ${target} OUTPUT_NAME)
+  get_target_property(output_dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT output_name)
+    set(output_name ${target})
+  endif()
+  if(NOT output_dir)
+    set(output_dir ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set(debug_file ${output_name}${CMAKE_SHARED_LIBRARY_SUFFIX}.debug)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
             ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}> ${debug_file}
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
             ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${debug_file} $<TARGET_FILE_NAME:${target}>
+    BYPRODUCTS ${output_dir}/${debug_file}
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
     COMMENT "Moving the symbols of ${target} into their debug file; stripping ${target}"
     VERBATIM)
