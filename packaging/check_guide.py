@@ -8,11 +8,18 @@ breaks there read as blanks). Texts that never reach the screen (what goes into 
 the message or the settings file, code assertions) are named in NOT_SHOWN. A new message, or
 a changed one, thus fails the release until the guide explains it.
 
+The guide's chapter on what the package holds ("Zawartość paczki") must also name every file
+of the zip (make_package.PACKAGE_FILES), and its list must name no file that the zip does not
+hold, so that a file added to the package, or dropped from it, fails the release until the
+guide says so.
+
 Usage: check_guide.py [SOURCE_TREE]
 """
 import re
 import sys
 from pathlib import Path
+
+from make_package import PACKAGE_FILES
 
 FOLDERS = ["frame", "settings", "export", "mail"]
 
@@ -112,6 +119,27 @@ def guide_text(path):
     return " ".join(" ".join(re.sub(r"^\s*>\s?", "", line) for line in lines).split())
 
 
+PACKAGE_CHAPTER = re.compile(r"^## \d+\. Zawartość paczki\n(.*?)(?=^## |\Z)", re.M | re.S)
+FILE_NAME = re.compile(r"[\w-]+\.(?:dll|ini|txt|md|xsd|xml|log|eml)\b|SHA256SUMS")
+
+
+def package_chapter_problems(guide):
+    """What the guide's chapter on the package gets wrong about the zip's files."""
+    chapter = PACKAGE_CHAPTER.search(guide)
+    if chapter is None:
+        return ["docs/INSTRUKCJA.md has no chapter \"## N. Zawartość paczki\" listing the zip's files"]
+    text = chapter.group(1)
+    named = set(FILE_NAME.findall(text))
+    listed = set()
+    for line in text.splitlines():  # the list's items: "- name(s): what it is"
+        if line.startswith("- "):
+            listed |= set(FILE_NAME.findall(line[2:].partition(":")[0]))
+    return ([f"docs/INSTRUKCJA.md does not name {name}, which the zip holds, in its chapter"
+             " \"Zawartość paczki\"" for name in PACKAGE_FILES if name not in named] +
+            [f"docs/INSTRUKCJA.md lists {name} in its chapter \"Zawartość paczki\", which the zip"
+             " does not hold" for name in sorted(listed - set(PACKAGE_FILES))])
+
+
 def main():
     root = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent
     guide = guide_text(root / "docs" / "INSTRUKCJA.md")
@@ -130,14 +158,19 @@ def main():
                 absent = [part for part in pieces(message) if part not in guide]
                 if absent:
                     missing.append((source.relative_to(root), message, absent))
+    chapter_problems = package_chapter_problems((root / "docs" / "INSTRUKCJA.md").read_text(encoding="utf-8"))
+    for text in chapter_problems:
+        print(f"check_guide: {text}", file=sys.stderr)
     for source, message, absent in missing:
         print(f"check_guide: {source}: {message!r} is not in docs/INSTRUKCJA.md "
               f"(missing: {' | '.join(absent)})", file=sys.stderr)
     if missing:
         print("check_guide: quote each message in the guide and say what it means and what to do,"
               " or, if it never reaches the screen, name it in NOT_SHOWN", file=sys.stderr)
+    if missing or chapter_problems:
         sys.exit(1)
-    print(f"check_guide: docs/INSTRUKCJA.md quotes all {messages} texts the plug-in shows")
+    print(f"check_guide: docs/INSTRUKCJA.md quotes all {messages} texts the plug-in shows and"
+          f" names all {len(PACKAGE_FILES)} files of the zip")
 
 
 if __name__ == "__main__":

@@ -1,31 +1,39 @@
 #!/usr/bin/env python3
-"""Checks a release zip as a shop would get it.
+"""Checks a release as a shop and support get it: the zip and what lies beside it.
 
-- It holds exactly the package's files, in the package's order.
-- SHA256SUMS names every other file once, and every sum matches.
+- The zip's folder holds the zip, <zip>.sha256 (the zip's sum, as sha256sum -c reads it) and
+  kronilog.dll.debug, and nothing else.
+- The zip holds exactly the package's files, in the package's order (make_package.py), and
+  SHA256SUMS names every other file once, and every sum matches.
 - INSTRUKCJA.txt is INSTRUKCJA.md with Windows line ends (and a byte-order mark); the guide is
-  UTF-8 and names the version; Kronilog.ini is plain ASCII with Windows line ends; the schema is well-formed XML;
-  CHANGELOG.md has a section for the version.
-- kronilog.dll is a 32-bit Windows DLL without a time stamp, symbols or debug sections, and
-  its version resource names the version (fixed and text), the product, a description in
-  Polish and its original file name.
+  UTF-8 and names the version; ZMIANY.txt is Polish, UTF-8 with a byte-order mark and Windows
+  line ends, with a section for the version; BUILDINFO.txt is plain ASCII with Windows line
+  ends, names the commit, the compiler, binutils and the options, no folder of the build
+  machine, and the debug file's sum; Kronilog.ini is plain ASCII with Windows line ends; the
+  schema is well-formed XML.
+- kronilog.dll is a 32-bit Windows DLL without a time stamp, symbols or debug sections; its
+  version resource names the version (fixed and text), the product, the company and the
+  copyright, a description in Polish and its original file name; it imports only functions
+  known on Windows XP (windows_imports.py); its .gnu_debuglink names kronilog.dll.debug with
+  that file's CRC, and the debug file holds the debug information of the same link.
 
 The export and import tables are .ci/check-exports' to check: --extract DIR leaves the files
 there for it. Usage: check_package.py ZIP --version X.Y.Z [--extract DIR]
 """
 import argparse
 import hashlib
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 import zipfile
 from pathlib import Path
 
-FILES = ["kronilog.dll", "Kronilog.ini", "kronilog-report.xsd", "INSTRUKCJA.md",
-         "INSTRUKCJA.txt", "CHANGELOG.md", "SHA256SUMS"]
-BOM = b"\xef\xbb\xbf"
-RT_VERSION = 16
-FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD
+from buildinfo import ABSOLUTE_PATH
+from make_package import BOM, DEBUG_FILE, PACKAGE_FILES
+from pe_file import RT_VERSION, PortableExecutable, debug_file_crc, version_resource
+from windows_imports import unknown_imports
+
 POLISH_LETTERS = set("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ")
 
 problems = []
@@ -35,125 +43,9 @@ def problem(text):
     problems.append(text)
 
 
-# --- the PE file ---------------------------------------------------------------------------
+# --- the DLL and its debug file ------------------------------------------------------------
 
-class PortableExecutable:
-    """The parts of a PE file the checks read: the COFF header, the sections, the resources."""
-
-    def __init__(self, data):
-        self.data = data
-        if data[:2] != b"MZ":
-            raise ValueError("no MZ header")
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise ValueError("no PE signature")
-        (self.machine, sections, self.timestamp, self.symbol_table, self.symbols,
-         optional_size, self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
-        optional = pe + 24
-        self.magic = struct.unpack_from("<H", data, optional)[0]
-        directory_count = struct.unpack_from("<I", data, optional + 92)[0]
-        self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i)
-                            for i in range(directory_count)]
-        self.sections = []
-        for i in range(sections):
-            header = optional + optional_size + 40 * i
-            name = data[header:header + 8].rstrip(b"\0").decode("latin-1")
-            virtual_size, address, raw_size, raw_offset = struct.unpack_from("<IIII", data, header + 8)
-            self.sections.append((name, address, max(virtual_size, raw_size), raw_offset))
-
-    def offset(self, rva):
-        for _, address, size, raw_offset in self.sections:
-            if address <= rva < address + size:
-                return raw_offset + rva - address
-        raise ValueError(f"address {rva:#x} lies in no section")
-
-    def resource(self, type_id):
-        """The bytes of the first resource of a type (any name, any language), or None."""
-        rva, size = self.directories[2] if len(self.directories) > 2 else (0, 0)
-        if size == 0:
-            return None
-        base = self.offset(rva)
-
-        def entries(directory):
-            named, numbered = struct.unpack_from("<HH", self.data, base + directory + 12)
-            for i in range(named + numbered):
-                yield struct.unpack_from("<II", self.data, base + directory + 16 + 8 * i)
-
-        for ident, target in entries(0):
-            if ident != type_id:
-                continue
-            while target & 0x80000000:  # a subdirectory: names, then languages
-                target = next(entries(target & 0x7FFFFFFF))[1]
-            data_rva, data_size = struct.unpack_from("<II", self.data, base + target)
-            start = self.offset(data_rva)
-            return self.data[start:start + data_size]
-        return None
-
-
-def version_blocks(data, offset=0):
-    """One block of a version resource: (key, value bytes, its children), and where it ends."""
-    length, value_length, text_value = struct.unpack_from("<HHH", data, offset)
-    end = offset + length
-    position = offset + 6
-    key_end = position
-    while data[key_end:key_end + 2] != b"\0\0":
-        key_end += 2
-    key = data[position:key_end].decode("utf-16-le")
-    position = (key_end + 2 + 3) & ~3
-    value_bytes = value_length * 2 if text_value else value_length
-    value = data[position:position + value_bytes]
-    position = (position + value_bytes + 3) & ~3
-    children = []
-    while position < end:
-        child, position = version_blocks(data, position)
-        children.append(child)
-        position = (position + 3) & ~3
-    return (key, value, children), end
-
-
-def version_resource(data):
-    """The fixed versions and the texts of a version resource."""
-    (key, fixed, children), _ = version_blocks(data)
-    if key != "VS_VERSION_INFO":
-        raise ValueError(f"the version resource begins with {key!r}")
-    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed)
-    if signature != FIXED_FILE_INFO_SIGNATURE:
-        raise ValueError("the version resource has no fixed file information")
-
-    def dotted(ms, ls):
-        return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
-
-    texts, translations = {}, []
-    for name, value, blocks in children:
-        if name == "StringFileInfo":
-            for table in blocks:
-                for text_key, text, _ in table[2]:
-                    texts[text_key] = text.decode("utf-16-le").rstrip("\0")
-        elif name == "VarFileInfo":
-            for _, value_bytes, _ in blocks:
-                translations += [struct.unpack_from("<HH", value_bytes, i)
-                                 for i in range(0, len(value_bytes), 4)]
-    return dotted(file_ms, file_ls), dotted(product_ms, product_ls), texts, translations
-
-
-def check_dll(data, version):
-    try:
-        pe = PortableExecutable(data)
-    except (ValueError, struct.error) as error:
-        problem(f"kronilog.dll is not a PE file: {error}")
-        return
-    if pe.machine != 0x14C or pe.magic != 0x10B:
-        problem("kronilog.dll is not a 32-bit x86 file")
-    if not pe.characteristics & 0x2000:
-        problem("kronilog.dll is not a DLL")
-    if pe.timestamp != 0:
-        problem(f"kronilog.dll carries a time stamp ({pe.timestamp}): two builds would differ")
-    if pe.symbol_table or pe.symbols:
-        problem("kronilog.dll is not stripped: it has a symbol table")
-    debug = [name for name, *_ in pe.sections if name.startswith((".debug", "/"))]
-    if debug:
-        problem(f"kronilog.dll has debug sections: {', '.join(debug)}")
-
+def check_version_resource(pe, version):
     resource = pe.resource(RT_VERSION)
     if resource is None:
         problem("kronilog.dll has no version resource")
@@ -176,8 +68,70 @@ def check_dll(data, version):
     description = texts.get("FileDescription", "")
     if not POLISH_LETTERS & set(description):
         problem(f"kronilog.dll's FileDescription is not in Polish: {description!r}")
+    company = texts.get("CompanyName", "")
+    if "Kronilog" not in company:
+        problem(f"kronilog.dll's CompanyName does not name the project: {company!r}")
+    copyright_notice = texts.get("LegalCopyright", "")
+    if not ("\u00a9" in copyright_notice and re.search(r"\b20\d\d\b", copyright_notice)
+            and "Kronilog" in copyright_notice):
+        problem(f"kronilog.dll's LegalCopyright is not a notice with \u00a9, the years and the"
+                f" project: {copyright_notice!r}")
     if (0x0415, 1200) not in translations:
         problem("kronilog.dll's version resource does not declare its Polish texts")
+
+
+def check_debug_link(pe, debug):
+    link = pe.debug_link()
+    if link is None:
+        problem("kronilog.dll has no .gnu_debuglink section naming its debug file")
+        return
+    name, crc = link
+    if name != DEBUG_FILE:
+        problem(f"kronilog.dll's .gnu_debuglink names {name!r}, not {DEBUG_FILE!r}")
+    if debug is None:
+        return
+    if debug_file_crc(debug) != crc:
+        problem(f"{DEBUG_FILE} is not the file kronilog.dll links to (its CRC-32 differs)")
+    try:
+        symbols = PortableExecutable(debug)
+    except (ValueError, struct.error) as error:
+        problem(f"{DEBUG_FILE} is not a PE file: {error}")
+        return
+    sections = {name for name, *_ in symbols.sections}
+    if not {".debug_info", ".debug_line"} <= sections:
+        problem(f"{DEBUG_FILE} holds no debug information (.debug_info and .debug_line)")
+    if symbols.loaded_sections() != pe.loaded_sections() or symbols.image_base != pe.image_base:
+        problem(f"{DEBUG_FILE} does not come from the link of this kronilog.dll: their sections differ")
+
+
+def check_dll(data, version, debug=None):
+    try:
+        pe = PortableExecutable(data)
+    except (ValueError, struct.error) as error:
+        problem(f"kronilog.dll is not a PE file: {error}")
+        return
+    if pe.machine != 0x14C or pe.magic != 0x10B:
+        problem("kronilog.dll is not a 32-bit x86 file")
+    if not pe.characteristics & 0x2000:
+        problem("kronilog.dll is not a DLL")
+    if pe.timestamp != 0:
+        problem(f"kronilog.dll carries a time stamp ({pe.timestamp}): two builds would differ")
+    if pe.symbols:  # a string table for long section names may stay
+        problem("kronilog.dll is not stripped: it has a symbol table")
+    debug_sections = [name for name, *_ in pe.sections if name.startswith(".debug")]
+    if debug_sections:
+        problem(f"kronilog.dll has debug sections: {', '.join(debug_sections)}")
+    try:
+        unknown = unknown_imports(pe.imports())
+    except (ValueError, struct.error) as error:
+        problem(f"kronilog.dll's import table cannot be read: {error}")
+        unknown = []
+    if unknown:
+        problem(f"kronilog.dll imports {', '.join(unknown)}, not known on Windows XP: look up the"
+                " oldest Windows that has it, then add it to packaging/windows_imports.py or"
+                " change the guide's Windows versions")
+    check_version_resource(pe, version)
+    check_debug_link(pe, debug)
 
 
 # --- the other files -----------------------------------------------------------------------
@@ -190,16 +144,56 @@ def check_sums(contents):
             problem(f"SHA256SUMS: a line not of the form '<sum>  <file>', or twice: {line!r}")
             continue
         listed[name] = digest
-    for name in FILES[:-1]:
+    for name in PACKAGE_FILES[:-1]:
         if name not in listed:
             problem(f"SHA256SUMS does not list {name}")
         elif name in contents and hashlib.sha256(contents[name]).hexdigest() != listed[name]:
             problem(f"SHA256SUMS: the sum of {name} does not match")
-    for name in sorted(set(listed) - set(FILES)):
+    for name in sorted(set(listed) - set(PACKAGE_FILES)):
         problem(f"SHA256SUMS lists {name}, which the package does not hold")
 
 
-def check_texts(contents, version):
+def windows_text(name, data):
+    """Whether a text file has Windows line ends throughout and ends with one."""
+    if data.count(b"\n") != data.count(b"\r\n") or not data.endswith(b"\r\n"):
+        problem(f"{name} does not have Windows line ends throughout")
+
+
+def check_history(data, version):
+    if not data.startswith(BOM):
+        problem("ZMIANY.txt has no UTF-8 byte-order mark")
+    windows_text("ZMIANY.txt", data)
+    try:
+        text = data.removeprefix(BOM).decode("utf-8")
+    except UnicodeDecodeError:
+        problem("ZMIANY.txt is not UTF-8")
+        return
+    if f"Wersja {version}" not in text:
+        problem(f"ZMIANY.txt has no section \"Wersja {version}\"")
+    if not POLISH_LETTERS & set(text):
+        problem("ZMIANY.txt is not in Polish")
+
+
+def check_build_description(data, debug):
+    windows_text("BUILDINFO.txt", data)
+    if not data.isascii():
+        problem("BUILDINFO.txt is not plain ASCII")
+    text = data.decode("ascii", "replace")
+    if not re.search(r"^Commit: [0-9a-f]{40}\b", text, re.M):
+        problem("BUILDINFO.txt names no commit")
+    for label in ("Compiler", "Linker (binutils)", "Compiler flags", "Compile options of the plug-in",
+                  "Link options"):
+        if not re.search(rf"^{re.escape(label)}: \S", text, re.M):
+            problem(f"BUILDINFO.txt does not say the {label.lower()}")
+    stray = ABSOLUTE_PATH.search(text)
+    if stray:
+        problem(f"BUILDINFO.txt names a folder of the build machine ({stray.group().strip()}):"
+                " two clones would give different zips")
+    if debug is not None and hashlib.sha256(debug).hexdigest() not in text:
+        problem(f"BUILDINFO.txt does not give the sum of the {DEBUG_FILE} beside the zip")
+
+
+def check_texts(contents, version, debug):
     guide = contents["INSTRUKCJA.md"]
     try:
         guide.decode("utf-8")
@@ -211,17 +205,36 @@ def check_texts(contents, version):
         problem(f"INSTRUKCJA.md is not the guide of version {version}")
     if contents["INSTRUKCJA.txt"] != BOM + guide.replace(b"\n", b"\r\n"):
         problem("INSTRUKCJA.txt is not INSTRUKCJA.md with Windows line ends")
+    check_history(contents["ZMIANY.txt"], version)
+    check_build_description(contents["BUILDINFO.txt"], debug)
     ini = contents["Kronilog.ini"]
     if not ini.isascii():
         problem("Kronilog.ini is not plain ASCII")
-    if ini.count(b"\n") != ini.count(b"\r\n") or not ini.endswith(b"\r\n"):
-        problem("Kronilog.ini does not have Windows line ends throughout")
+    windows_text("Kronilog.ini", ini)
     try:
         ElementTree.fromstring(contents["kronilog-report.xsd"])
     except ElementTree.ParseError as error:
         problem(f"kronilog-report.xsd is not well-formed: {error}")
-    if f"## [{version}]".encode() not in contents["CHANGELOG.md"]:
-        problem(f"CHANGELOG.md has no section for {version}")
+
+
+# --- beside the zip ------------------------------------------------------------------------
+
+def check_release_folder(zip_path):
+    """The debug file's bytes, once the folder's files are checked; None if it is missing."""
+    folder = zip_path.parent
+    checksum = zip_path.with_name(zip_path.name + ".sha256")
+    expected = {zip_path.name, checksum.name, DEBUG_FILE}
+    present = {path.name for path in folder.iterdir()}
+    for name in sorted(present - expected):
+        problem(f"{folder} holds {name}, which is no part of the release")
+    for name in sorted(expected - present):
+        problem(f"{folder} lacks {name}")
+    if checksum.is_file():
+        wanted = f"{hashlib.sha256(zip_path.read_bytes()).hexdigest()}  {zip_path.name}\n"
+        if checksum.read_bytes() != wanted.encode("ascii"):
+            problem(f"{checksum.name} is not the zip's sum in the form sha256sum -c reads")
+    debug = folder / DEBUG_FILE
+    return debug.read_bytes() if debug.is_file() else None
 
 
 def main():
@@ -232,15 +245,16 @@ def main():
     parser.add_argument("--extract", type=Path, help="unpack the files here")
     args = parser.parse_args()
 
+    debug = check_release_folder(args.zip)
     with zipfile.ZipFile(args.zip) as archive:
         names = archive.namelist()
         contents = {name: archive.read(name) for name in names}
-    if names != FILES:
-        problem(f"the zip holds {names}, not {FILES}")
-    if all(name in contents for name in FILES):
+    if names != PACKAGE_FILES:
+        problem(f"the zip holds {names}, not {PACKAGE_FILES}")
+    if all(name in contents for name in PACKAGE_FILES):
         check_sums(contents)
-        check_texts(contents, args.version)
-        check_dll(contents["kronilog.dll"], args.version)
+        check_texts(contents, args.version, debug)
+        check_dll(contents["kronilog.dll"], args.version, debug)
     if args.extract:
         args.extract.mkdir(parents=True, exist_ok=True)
         for name, data in contents.items():
@@ -251,7 +265,8 @@ def main():
     if problems:
         sys.exit(1)
     print(f"check_package: {args.zip.name}: {len(names)} files, sums match, kronilog.dll "
-          f"{args.version} stripped, without time stamp, with its version resource")
+          f"{args.version} stripped, without time stamp, with its version resource, linked to "
+          f"the {DEBUG_FILE} beside it; {args.zip.name}.sha256 matches")
 
 
 if __name__ == "__main__":
