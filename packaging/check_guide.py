@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that the shop's guide (docs/INSTRUKCJA.md) quotes every text the plug-in can show.
 
-Every string literal of the plug-in's sources (frame/, settings/, export/, mail/) that holds
+Every string literal of the plug-in's sources (frame/, settings/, output/, export/, mail/) that holds
 two words or more is decoded from Mazovia and split at its format directives, line breaks and the host's
 markup; each piece with a letter in it must stand in the guide (blockquote marks and line
 breaks there read as blanks). Texts that never reach the screen (what goes into the report,
@@ -21,7 +21,7 @@ from pathlib import Path
 
 from make_package import PACKAGE_FILES
 
-FOLDERS = ["frame", "settings", "export", "mail"]
+FOLDERS = ["frame", "settings", "output", "export", "mail"]
 
 # The Polish letters of the Mazovia code page; the rest of its upper half is code page 437.
 MAZOVIA = {0x86: "ą", 0x8D: "ć", 0x8F: "Ą", 0x90: "Ę", 0x91: "ę", 0x92: "ł", 0x95: "Ć",
