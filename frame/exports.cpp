@@ -1,6 +1,5 @@
 // The native build's ordinal table, read by the platform's loader; on Win32 the same list
-// becomes the module definition file.
-#if !defined(_WIN32)
+// becomes the module definition file instead, and this file is not built.
 #include "frame/entry_points.h"
 #include "platform/module_registry.h"
 
@@ -19,4 +18,3 @@ const ModuleExport PlatformModuleExports[] = {
 const std::size_t PlatformModuleExportCount = sizeof PlatformModuleExports / sizeof PlatformModuleExports[0];
 
 }  // extern "C"
-#endif
