@@ -9,7 +9,7 @@ set(KRONILOG_HOST_SHARED_SOURCES
   messages/message_services.cpp messages/render.cpp
   program/cash_registers.cpp program/instance_number.cpp program/program_info.cpp
   program/program_state.cpp
-  session/host.cpp session/journal.cpp session/outcome.cpp session/plugin_session.cpp
+  session/journal.cpp session/outcome.cpp session/plugin_session.cpp session/session_options.cpp
   session/terminal.cpp
   settings/ini_document.cpp settings/known_settings.cpp settings/settings_service.cpp
   shop/csv_reader.cpp shop/shop_checks.cpp shop/shop_loader.cpp

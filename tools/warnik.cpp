@@ -11,7 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include "frame/host_types.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/program/instance_number.h"

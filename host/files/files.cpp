@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/texts/codepages.h"

@@ -12,7 +12,7 @@
 
 #include "host/forms/form_render.h"
 #include "host/forms/form_template.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/texts/codepages.h"

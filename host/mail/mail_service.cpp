@@ -18,7 +18,7 @@
 #include "host/mail/mail_header.h"
 #include "host/mail/outbox.h"
 #include "host/program/instance_number.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/system/smtp_delivery.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/files/temporaries.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/system/file_commit.h"
 
 namespace host {

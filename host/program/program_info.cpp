@@ -8,7 +8,7 @@
 
 #include "host/dates/calendar.h"
 #include "host/messages/message_services.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 
 namespace host {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "host/files/files.h"
 #include "host/files/temporaries.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/settings/ini_document.h"

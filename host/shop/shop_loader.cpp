@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/dates/calendar.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/shop/shop_checks.h"
 #include "host/tables/record_layout.h"
 #include "host/tables/table_store.h"

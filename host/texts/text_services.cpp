@@ -10,7 +10,7 @@
 #include <cstring>
 #include <random>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 
 namespace host {
 namespace {
