@@ -8,7 +8,7 @@ set(KRONILOG_HOST_SHARED_SOURCES
   memory/memory.cpp
   messages/message_services.cpp messages/render.cpp
   program/cash_registers.cpp program/instance_number.cpp program/program_info.cpp
-  program/program_state.cpp
+  program/program_state.cpp program/stubs.cpp
   session/journal.cpp session/outcome.cpp session/plugin_session.cpp session/session_options.cpp
   session/terminal.cpp
   settings/ini_document.cpp settings/known_settings.cpp settings/settings_service.cpp

@@ -107,11 +107,6 @@ std::filesystem::path NativePath(std::string_view dosPath) {
   return std::filesystem::path(path);
 }
 
-std::FILE* NativeFile(HostFile* file) {
-  HostFile* known = Known(file);
-  return known != nullptr ? known->native : nullptr;
-}
-
 int OpenFiles() { return static_cast<int>(files().open.size()); }
 
 void FailFileOpens(const std::string& pattern) { files().failPattern = pattern; }

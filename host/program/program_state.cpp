@@ -28,7 +28,6 @@ ProgramState& State() {
 }  // namespace
 
 int QuietFlagValue() { return State().quiet; }
-short ReadyWordValue() { return State().ready; }
 int StateWordValue() { return State().stateWord; }
 
 int* HOSTAPI HostQuietFlag() { return &State().quiet; }
