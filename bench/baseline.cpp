@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "host/texts/codepages.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/dates/calendar.h"

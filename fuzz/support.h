@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 

@@ -14,6 +14,7 @@
 #include "host/program/instance_number.h"
 #include "host/program/program_info.h"
 #include "host/program/program_state.h"
+#include "host/program/stubs.h"
 #include "host/settings/settings_service.h"
 #include "host/tables/scans.h"
 #include "host/tables/tables.h"

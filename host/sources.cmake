@@ -8,15 +8,16 @@ set(KRONILOG_HOST_SHARED_SOURCES
   memory/memory.cpp
   messages/message_services.cpp messages/render.cpp
   program/cash_registers.cpp program/instance_number.cpp program/program_info.cpp
-  program/program_state.cpp
-  session/host.cpp session/journal.cpp session/outcome.cpp session/plugin_session.cpp
+  program/program_state.cpp program/stubs.cpp
+  session/journal.cpp session/outcome.cpp session/plugin_session.cpp session/session_options.cpp
   session/terminal.cpp
-  settings/ini_document.cpp settings/known_settings.cpp settings/settings_service.cpp
+  settings/ini_document.cpp settings/known_settings.cpp settings/settings_file.cpp
+  settings/settings_service.cpp
   shop/csv_reader.cpp shop/shop_checks.cpp shop/shop_loader.cpp
   tables/scans.cpp tables/table_store.cpp tables/tables.cpp
   texts/codepages.cpp texts/conversion.cpp texts/text_services.cpp)
 set(KRONILOG_HOST_PLATFORM_SOURCES
-  base64.cpp file_commit.cpp instance_lock.cpp loader.cpp module_registration.cpp
+  base64.cpp file_commit.cpp file_lock.cpp file_open.cpp instance_lock.cpp loader.cpp module_registration.cpp
   platform_handlers.cpp process.cpp smtp_delivery.cpp)
 # Win32 only: WARNIK.dll's export table and warnik's entry in it (warnik_main.cpp is the
 # launcher, built apart).

@@ -19,7 +19,7 @@
 
 #include "host/dates/calendar.h"
 #include "host/dates/clock.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "tools/commands.h"
@@ -114,128 +114,151 @@ std::string CardRemark(Random& random, long& cardReceipts) {
   return "Karta: " + digits;
 }
 
-}  // namespace
-
-int RunGenShop(const std::filesystem::path& dir, long receipts, std::optional<unsigned> seed) {
-  if (receipts < 0 || receipts > 100'000'000) {
-    std::cerr << "warnik: gen-shop: --receipts must be 0 to 100000000, not " << receipts << '\n';
-    return 2;
-  }
-  unsigned usedSeed = seed ? *seed
-                      : host::options().seed ? *host::options().seed
-                                             : std::random_device{}();
+// What one run writes: the seed it uses, its days and how many receipts.
+struct ShopPlan {
+  unsigned seed = 0;
   host::CivilDate lastDay{2026, 3, 31};
+  long firstDay = 0;  // day numbers
+  long lastDayNumber = 0;
+  long receipts = 0;
+};
+
+struct ShopCounts {
+  long lines = 0;
+  long cardReceipts = 0;
+  long perRegister[6] = {};
+};
+
+// The plan for a run, or a one-line reason why there is none.
+std::optional<ShopPlan> PlanShop(long receipts, std::optional<unsigned> seed, std::string* problem) {
+  if (receipts < 0 || receipts > 100'000'000) {
+    *problem = "--receipts must be 0 to 100000000, not " + std::to_string(receipts);
+    return std::nullopt;
+  }
+  ShopPlan plan;
+  plan.receipts = receipts;
+  plan.seed = seed ? *seed : host::options().seed ? *host::options().seed : std::random_device{}();
   if (const auto& today = host::options().today) {
     auto date = host::ParseDateText(*today);
     if (!date) {
-      std::cerr << "warnik: gen-shop: --today \"" << *today << "\" is not a date dd.mm.yy\n";
-      return 2;
+      *problem = "--today \"" + *today + "\" is not a date dd.mm.yy";
+      return std::nullopt;
     }
-    lastDay = *date;
+    plan.lastDay = *date;
   }
-  long lastNumber = host::DayNumber(lastDay);
-  long firstNumber = lastNumber >= 29 ? lastNumber - 29 : 0;
-  long days = lastNumber - firstNumber + 1;
+  plan.lastDayNumber = host::DayNumber(plan.lastDay);
+  plan.firstDay = plan.lastDayNumber >= 29 ? plan.lastDayNumber - 29 : 0;
+  return plan;
+}
+
+// Receipt number i (from 0) and its lines.
+void WriteReceipt(long i, const ShopPlan& plan, Random& random, ShopCounts& counts, CsvFile& receiptFile,
+                  CsvFile& lineFile) {
+  const long id = i + 1;
+  const long pick = random.Below(100);
+  const int reg = pick < 35 ? 1 : pick < 65 ? 2 : pick < 85 ? 3 : pick < 95 ? 4 : 5;
+  const long sequence = ++counts.perRegister[reg];
+
+  std::string date;
+  if (!random.PerMille(3)) {
+    const long days = plan.lastDayNumber - plan.firstDay + 1;
+    const long long offset = static_cast<long long>(i) * days / plan.receipts;  // no 32-bit overflow on Win32
+    date = host::FormatHostDate(host::DateFromDayNumber(plan.firstDay + static_cast<long>(offset)));
+  }
+  const int time = random.PerMille(2) ? 0 : 420 + static_cast<int>(random.Below(900));
+
+  char document[64];
+  const long kind = random.Below(100);
+  if (kind < 90) {
+    std::snprintf(document, sizeof document, "PAR/%d/%06ld", reg, sequence);
+  } else if (kind < 98) {
+    std::snprintf(document, sizeof document, "FV/%06ld/%02d/%04d", sequence, plan.lastDay.month, plan.lastDay.year);
+  } else {
+    std::snprintf(document, sizeof document, "Wydanie zewnętrzne %ld", sequence);
+  }
+
+  std::string remark;
+  if (random.Below(100) < 35) {
+    remark = CardRemark(random, counts.cardReceipts);
+  } else if (random.Below(100) < 20) {
+    remark = kOtherRemarks[random.Below(std::size(kOtherRemarks))];
+  }
+  const int flags = random.Below(10) == 0 ? 1 : 0;
+  const int state = random.PerMille(40) ? 1 : random.PerMille(10) ? -1 : 0;
+  char row[512];
+  int length = std::snprintf(row, sizeof row, "%d,%ld,%s,%s,%d,%s,%d,%d\n", reg, id, document, date.c_str(), time,
+                             CsvText(remark).c_str(), flags, state);
+  receiptFile.Write(row, length);
+
+  const long count = 1 + random.Below(9);
+  for (long n = 0; n < count; ++n) {
+    const long item = random.PerMille(20) ? 0 : 1 + random.Below(50000);
+    long long amount = (1 + random.Below(3000)) * 100;
+    if (random.PerMille(50)) amount += 50;     // half a hundredth
+    if (random.PerMille(30)) amount = -amount;  // a return
+    const long long net = amount >= 0 ? (amount * 100 + 61) / 123 : -((-amount * 100 + 61) / 123);
+    const int group = 1 + static_cast<int>(random.Below(20));
+    const int lineState = random.PerMille(30) ? 0 : 1;
+    length = std::snprintf(row, sizeof row, "%ld,%ld,%lld,%lld,%d,%d\n", id, item, amount, net, group, lineState);
+    lineFile.Write(row, length);
+  }
+  counts.lines += count;
+}
+
+int GenShopFailed(const std::string& reason) {
+  std::cerr << "warnik: gen-shop: " << reason << '\n';
+  return 1;
+}
+
+}  // namespace
+
+int RunGenShop(const std::filesystem::path& dir, long receipts, std::optional<unsigned> seed) {
+  std::string problem;
+  const std::optional<ShopPlan> plan = PlanShop(receipts, seed, &problem);
+  if (!plan) return GenShopFailed(problem);
 
   std::error_code error;
   std::filesystem::create_directories(dir, error);
-  if (error) {
-    std::cerr << "warnik: gen-shop: cannot make the folder " << dir.string() << ": "
-              << error.message() << '\n';
-    return 1;
-  }
+  if (error) return GenShopFailed("cannot make the folder " + dir.string() + ": " + error.message());
   const auto receiptsPath = dir / "receipts.csv";
   const auto linesPath = dir / "lines.csv";
   const auto receiptsPart = dir / "receipts.csv.part";
   const auto linesPart = dir / "lines.csv.part";
+  const auto removeParts = [&] {
+    std::filesystem::remove(receiptsPart, error);
+    std::filesystem::remove(linesPart, error);
+  };
   CsvFile receiptFile(receiptsPart);
   CsvFile lineFile(linesPart);
   if (!receiptFile.ok() || !lineFile.ok()) {
-    std::cerr << "warnik: gen-shop: cannot write into " << dir.string() << '\n';
-    std::filesystem::remove(receiptsPart, error);
-    std::filesystem::remove(linesPart, error);
-    return 1;
+    removeParts();
+    return GenShopFailed("cannot write into " + dir.string());
   }
 
-  Random random(0x5EED0000ull ^ usedSeed);
-  char row[512];
-  int length = std::snprintf(row, sizeof row, "register,receiptId,documentNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n");
-  receiptFile.Write(row, length);
-  length = std::snprintf(row, sizeof row, "receiptId,itemRef,lineAmountA,lineAmountB,goodsGroup,lineState\n");
-  lineFile.Write(row, length);
+  static constexpr char kReceiptHeader[] =
+      "register,receiptId,documentNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n";
+  static constexpr char kLineHeader[] = "receiptId,itemRef,lineAmountA,lineAmountB,goodsGroup,lineState\n";
+  receiptFile.Write(kReceiptHeader, static_cast<int>(sizeof kReceiptHeader - 1));
+  lineFile.Write(kLineHeader, static_cast<int>(sizeof kLineHeader - 1));
+  Random random(0x5EED0000ull ^ plan->seed);
+  ShopCounts counts;
+  for (long i = 0; i < plan->receipts; ++i) WriteReceipt(i, *plan, random, counts, receiptFile, lineFile);
 
-  long lines = 0;
-  long cardReceipts = 0;
-  long perRegister[6] = {};
-  for (long i = 0; i < receipts; ++i) {
-    long id = i + 1;
-    long pick = random.Below(100);
-    int reg = pick < 35 ? 1 : pick < 65 ? 2 : pick < 85 ? 3 : pick < 95 ? 4 : 5;
-    long sequence = ++perRegister[reg];
-
-    std::string date;
-    if (!random.PerMille(3)) {
-      long day = firstNumber + (receipts > 0 ? i * days / receipts : 0);
-      date = host::FormatHostDate(host::DateFromDayNumber(day));
-    }
-    int time = random.PerMille(2) ? 0 : 420 + static_cast<int>(random.Below(900));
-
-    char document[64];
-    long kind = random.Below(100);
-    if (kind < 90) {
-      std::snprintf(document, sizeof document, "PAR/%d/%06ld", reg, sequence);
-    } else if (kind < 98) {
-      std::snprintf(document, sizeof document, "FV/%06ld/%02d/%04d", sequence, lastDay.month, lastDay.year);
-    } else {
-      std::snprintf(document, sizeof document, "Wydanie zewnętrzne %ld", sequence);
-    }
-
-    std::string remark;
-    if (random.Below(100) < 35) {
-      remark = CardRemark(random, cardReceipts);
-    } else if (random.Below(100) < 20) {
-      remark = kOtherRemarks[random.Below(std::size(kOtherRemarks))];
-    }
-    int flags = random.Below(10) == 0 ? 1 : 0;
-    int state = random.PerMille(40) ? 1 : random.PerMille(10) ? -1 : 0;
-    length = std::snprintf(row, sizeof row, "%d,%ld,%s,%s,%d,%s,%d,%d\n", reg, id, document,
-                           date.c_str(), time, CsvText(remark).c_str(), flags, state);
-    receiptFile.Write(row, length);
-
-    long count = 1 + random.Below(9);
-    for (long n = 0; n < count; ++n) {
-      long item = random.PerMille(20) ? 0 : 1 + random.Below(50000);
-      long long amount = (1 + random.Below(3000)) * 100;
-      if (random.PerMille(50)) amount += 50;         // half a hundredth
-      if (random.PerMille(30)) amount = -amount;      // a return
-      long long net = amount >= 0 ? (amount * 100 + 61) / 123 : -((-amount * 100 + 61) / 123);
-      int group = 1 + static_cast<int>(random.Below(20));
-      int lineState = random.PerMille(30) ? 0 : 1;
-      length = std::snprintf(row, sizeof row, "%ld,%ld,%lld,%lld,%d,%d\n", id, item, amount, net,
-                             group, lineState);
-      lineFile.Write(row, length);
-    }
-    lines += count;
-  }
-
-  bool receiptsClosed = receiptFile.Close();
-  bool linesClosed = lineFile.Close();
-  bool written = receiptsClosed && linesClosed;
+  const bool receiptsClosed = receiptFile.Close();
+  const bool written = lineFile.Close() && receiptsClosed;
   if (written) {
     std::filesystem::rename(receiptsPart, receiptsPath, error);
     if (!error) std::filesystem::rename(linesPart, linesPath, error);
   }
   if (!written || error) {
-    std::cerr << "warnik: gen-shop: writing into " << dir.string() << " failed"
-              << (error ? ": " + error.message() : std::string()) << '\n';
-    std::filesystem::remove(receiptsPart, error);
-    std::filesystem::remove(linesPart, error);
-    return 1;
+    const std::string why = error ? ": " + error.message() : std::string();
+    removeParts();
+    return GenShopFailed("writing into " + dir.string() + " failed" + why);
   }
-  std::cout << "gen-shop: wrote " << receipts << " receipts (" << cardReceipts
-            << " with a loyalty card number) to " << receiptsPath.string() << " and " << lines
+  std::cout << "gen-shop: wrote " << plan->receipts << " receipts (" << counts.cardReceipts
+            << " with a loyalty card number) to " << receiptsPath.string() << " and " << counts.lines
             << " lines to " << linesPath.string() << "; registers 1-5, dates "
-            << host::FormatHostDate(host::DateFromDayNumber(firstNumber)) << " to "
-            << host::FormatHostDate(lastDay) << ", seed " << usedSeed << '\n';
+            << host::FormatHostDate(host::DateFromDayNumber(plan->firstDay)) << " to "
+            << host::FormatHostDate(plan->lastDay) << ", seed " << plan->seed << '\n';
   return 0;
 }

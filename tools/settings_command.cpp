@@ -58,7 +58,8 @@ int Get(const std::string& section, const std::string& key, const std::string& u
     case host::kIniOk:
       break;
     case host::kIniNoFile:
-      return Refuse(std::string(kFile) + " is not in this folder (or cannot be read)");
+      if (auto refused = host::SettingsFileRefusal()) return Refuse(*refused);
+      return Refuse(std::string(kFile) + " is not in this folder");
     case host::kIniNoSection:
       return Refuse(std::string(kFile) + " has no section [" + utf8Section + "]");
     case host::kIniNoKey:
@@ -115,6 +116,7 @@ int Set(std::string section, std::string key, const std::string& value,
     case host::kIniBadRequest:
       return Refuse("\"" + utf8Section + "\" / \"" + utf8Key + "\" cannot name a setting");
     default:
+      if (auto refused = host::SettingsFileRefusal()) return Refuse(*refused + "; nothing written");
       return Refuse(std::string(kFile) + " could not be written; it is as it was");
   }
 }

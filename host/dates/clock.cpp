@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/terminal.h"
 
 namespace host {

@@ -3,6 +3,7 @@
 
 #include <fnmatch.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstring>
@@ -10,9 +11,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
+#include "host/system/file_open.h"
 #include "host/texts/codepages.h"
 
 // What a host file handle points to; only this file knows.
@@ -76,11 +78,13 @@ HostFile* Open(const char* path, const char* mode) {
   bool valid = path != nullptr && path[0] != '\0' && NativeMode(mode, &native);
   std::filesystem::path nativePath = valid ? NativePath(path) : std::filesystem::path();
   HostFile* result = nullptr;
+  std::string refusal;
   if (valid) {
     Files& f = files();
     bool refused = !f.failPattern.empty() &&
                    fnmatch(f.failPattern.c_str(), nativePath.string().c_str(), 0) == 0;
-    std::FILE* opened = refused ? nullptr : std::fopen(nativePath.string().c_str(), native.c_str());
+    errno = EIO;
+    std::FILE* opened = refused ? nullptr : OpenServiceFile(nativePath, native);
     if (opened != nullptr) {
       auto file = std::make_unique<HostFile>();
       file->native = opened;
@@ -88,12 +92,18 @@ HostFile* Open(const char* path, const char* mode) {
       std::setvbuf(opened, file->buffer.data(), _IOFBF, file->buffer.size());
       result = file.release();
       f.open.insert(result);
+    } else if (errno == ELOOP) {
+      refusal = "a symbolic link: the host does not write through one";
+    } else {
+      refusal = std::strerror(errno);
     }
   }
-  Journal({{"event", "file-open"},
-           {"path", path != nullptr ? MazoviaToUtf8(path) : std::string()},
-           {"mode", mode != nullptr ? MazoviaToUtf8(mode) : std::string()},
-           {"ok", result != nullptr}});
+  nlohmann::json event = {{"event", "file-open"},
+                          {"path", path != nullptr ? MazoviaToUtf8(path) : std::string()},
+                          {"mode", mode != nullptr ? MazoviaToUtf8(mode) : std::string()},
+                          {"ok", result != nullptr}};
+  if (!refusal.empty()) event["reason"] = refusal;
+  Journal(event);
   return result;
 }
 
@@ -105,11 +115,6 @@ std::filesystem::path NativePath(std::string_view dosPath) {
     if (c == '\\') c = '/';
   }
   return std::filesystem::path(path);
-}
-
-std::FILE* NativeFile(HostFile* file) {
-  HostFile* known = Known(file);
-  return known != nullptr ? known->native : nullptr;
 }
 
 int OpenFiles() { return static_cast<int>(files().open.size()); }

@@ -29,9 +29,6 @@ HostFilePrintfType HostFilePrintf;        // 52541
 // The native path of a path in DOS form.
 std::filesystem::path NativePath(std::string_view dosPath);
 
-// The C library file behind an open handle, or null.
-std::FILE* NativeFile(HostFile* file);
-
 // Files opened and not yet closed.
 int OpenFiles();
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/texts/codepages.h"

@@ -9,6 +9,10 @@
 
 namespace host {
 
+// The entry the plug-in registers for its export, which warnik's menu-export picks: part of
+// what the host knows of the plug-in (docs/host-services.md).
+inline constexpr unsigned kExportMenuEntryId = 0x7F10;
+
 HostAddMenuItemType HostAddMenuItem;        // 52081
 HostRemoveMenuItemType HostRemoveMenuItem;  // 52082
 

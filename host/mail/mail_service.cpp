@@ -3,7 +3,8 @@
 // message into the outbox folder, one numbered file per message. Either way a Date and a
 // Message-ID are added in front when the message has none, as a submission server does; the
 // message file itself stays as the plug-in wrote it. The password goes only to the mail
-// server, never to the journal or the terminal.
+// server, never to the journal or the terminal (where a server's reply repeats it, "***"
+// stands in its place).
 #include "host/mail/mail_service.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@
 #include "host/mail/mail_header.h"
 #include "host/mail/outbox.h"
 #include "host/program/instance_number.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/system/smtp_delivery.h"
@@ -45,14 +46,6 @@ struct MessageIds {
 };
 
 std::string Text(const char* text) { return text != nullptr ? std::string(text) : std::string(); }
-
-void Replace(std::string& text, const std::string& secret, std::string_view with) {
-  if (secret.empty()) return;
-  for (std::size_t at = text.find(secret); at != std::string::npos;
-       at = text.find(secret, at + with.size())) {
-    text.replace(at, secret.size(), with);
-  }
-}
 
 std::string DosPath(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
@@ -181,7 +174,6 @@ int HOSTAPI HostSendMail(const char* messageFile, int, const char* server, const
     }
   }
 
-  Replace(reason, passwordText, "***");
   event["delivered"] = delivered;
   if (!delivered) event["reason"] = reason;
   Journal(event);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -10,11 +12,14 @@
 #include <vector>
 
 #include "host/files/temporaries.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/system/file_commit.h"
 
 namespace host {
 namespace {
+
+// Names of more digits are not the outbox's numbers: one more than them may not fit.
+constexpr std::size_t kLongestOutboxNumber = 18;
 
 struct OutboxHooks {
   long failWritesAfter = -1;
@@ -46,20 +51,29 @@ bool CopyMessage(const std::filesystem::path& source, std::FILE* out) {
 
 }  // namespace
 
-std::filesystem::path NextOutboxFile(const std::filesystem::path& outbox) {
-  long highest = 0;
+std::uint64_t HighestOutboxNumber(const std::filesystem::path& outbox) {
+  std::uint64_t highest = 0;
   std::error_code error;
-  for (std::filesystem::directory_iterator it(outbox, error), end; !error && it != end;
-       it.increment(error)) {
+  for (std::filesystem::directory_iterator it(outbox, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (name.size() < 5 || name.size() > 14 || name.substr(name.size() - 4) != ".eml") continue;
-    const std::string digits = name.substr(0, name.size() - 4);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
-    highest = std::max(highest, std::stol(digits));
+    if (name.size() < 5 || !name.ends_with(".eml")) continue;
+    const std::string_view digits(name.data(), name.size() - 4);
+    if (digits.size() > kLongestOutboxNumber) continue;
+    std::uint64_t number = 0;
+    const auto [stop, status] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (status == std::errc() && stop == digits.data() + digits.size()) highest = std::max(highest, number);
   }
+  return highest;
+}
+
+std::filesystem::path OutboxFile(const std::filesystem::path& outbox, std::uint64_t number) {
   char name[32];
-  std::snprintf(name, sizeof name, "%04ld.eml", highest + 1);
+  std::snprintf(name, sizeof name, "%04" PRIu64 ".eml", number);
   return outbox / name;
+}
+
+std::filesystem::path NextOutboxFile(const std::filesystem::path& outbox) {
+  return OutboxFile(outbox, HighestOutboxNumber(outbox) + 1);
 }
 
 bool DeliverToOutbox(const std::filesystem::path& outbox, const std::filesystem::path& message,
@@ -87,14 +101,17 @@ bool DeliverToOutbox(const std::filesystem::path& outbox, const std::filesystem:
               std::strerror(written ? errno : failure);
     return false;
   }
-  // Another session may take a number between our look and our commit: then the next one.
+  // Another session may take a number between our look and our commit, and a name may be
+  // taken that is no number we count (a folder, too many digits): then a higher number.
+  std::uint64_t number = HighestOutboxNumber(outbox) + 1;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path file = NextOutboxFile(outbox);
+    const std::filesystem::path file = OutboxFile(outbox, number);
     if (CommitTemporary(temporary, file, false)) {
       *delivered = file;
       return true;
     }
     if (errno != EEXIST) break;
+    number = std::max(number + 1, HighestOutboxNumber(outbox) + 1);
   }
   const int failure2 = errno;
   std::filesystem::remove(temporary, error);

@@ -65,13 +65,36 @@ std::string SmtpUrl(const std::string& server, int authentication) {
   return scheme + host + ":" + std::to_string(port);
 }
 
+std::string MaskPassword(std::string text, const std::string& password) {
+  if (password.empty()) return text;
+  // A letter or digit of any script: ASCII ones, and every byte of a UTF-8 character beyond.
+  const auto wordByte = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || (c & 0x80) != 0; };
+  static constexpr std::string_view kMask = "***";
+  for (std::size_t at = text.find(password); at != std::string::npos; at = text.find(password, at)) {
+    const std::size_t end = at + password.size();
+    const bool alone = (at == 0 || !wordByte(text[at - 1]) || !wordByte(password.front())) &&
+                       (end == text.size() || !wordByte(text[end]) || !wordByte(password.back()));
+    if (!alone) {
+      ++at;
+      continue;
+    }
+    text.replace(at, password.size(), kMask);
+    at += kMask.size();
+  }
+  return text;
+}
+
 std::string ToSmtpLineEnds(const std::string& message) {
   std::string out;
   out.reserve(message.size() + message.size() / 40 + 2);
-  for (std::size_t i = 0; i < message.size(); ++i) {
-    if (message[i] == '\n' && (i == 0 || message[i - 1] != '\r')) out += '\r';
-    out += message[i];
+  std::size_t from = 0;
+  for (std::size_t lf = message.find('\n'); lf != std::string::npos; lf = message.find('\n', lf + 1)) {
+    if (lf > 0 && message[lf - 1] == '\r') continue;
+    out.append(message, from, lf - from);
+    out += "\r\n";
+    from = lf + 1;
   }
+  out.append(message, from, std::string::npos);
   return out;
 }
 

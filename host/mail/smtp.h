@@ -41,6 +41,10 @@ int DefaultSmtpPort(int authentication);
 // Empty when the server text is unusable.
 std::string SmtpUrl(const std::string& server, int authentication);
 
+// The text with every place where the password stands as a value (not inside a longer word:
+// its neighbours are no letters or digits) replaced by "***".
+std::string MaskPassword(std::string text, const std::string& password);
+
 // The message with every bare LF made CRLF, as SMTP carries it.
 std::string ToSmtpLineEnds(const std::string& message);
 

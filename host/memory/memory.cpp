@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/terminal.h"
 
 namespace host {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/all_services.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "platform/module_registry.h"
 
 namespace host {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/messages/render.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/texts/codepages.h"

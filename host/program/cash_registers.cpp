@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/program/program_state.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/shop/shop_loader.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/system/instance_lock.h"
 

@@ -1,5 +1,4 @@
-// Program information: the host's build date, and the services the plug-in binds without
-// calling them. None of these journal anything.
+// Program information: the host's build date.
 #include "host/program/program_info.h"
 
 #include <cstdio>
@@ -7,8 +6,7 @@
 #include <string>
 
 #include "host/dates/calendar.h"
-#include "host/messages/message_services.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 
 namespace host {
 namespace {
@@ -42,20 +40,5 @@ unsigned ParseBuildDate(const char* text) {
 unsigned int HOSTAPI HostBuildDate(const char* buildDate) {
   return ParseBuildDate(buildDate != nullptr ? buildDate : options().buildDate.c_str());
 }
-
-// 38417: the code page of the host's own texts (always 1, Mazovia).
-int HOSTAPI HostUnused38417() { return kCodePageMazovia; }
-
-// 52224: checks a date and time given as year, month, day, hour, minute and second; 1 when
-// it is a real moment, 0 when not.
-int HOSTAPI HostUnused52224(int year, int month, int day, int hour, int minute, int second) {
-  return IsCalendarDay(year, month, day) && hour >= 0 && hour < 24 && minute >= 0 && minute < 60 &&
-                 second >= 0 && second < 60
-             ? 1
-             : 0;
-}
-
-// 52466: how many style-512 notices are open.
-int HOSTAPI HostUnused52466() { return static_cast<int>(OpenNotices().size()); }
 
 }  // namespace host

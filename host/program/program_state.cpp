@@ -2,7 +2,7 @@
 // (--state-bit) and the automatic callback's start.
 #include "host/program/program_state.h"
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 
 namespace host {
@@ -28,7 +28,6 @@ ProgramState& State() {
 }  // namespace
 
 int QuietFlagValue() { return State().quiet; }
-short ReadyWordValue() { return State().ready; }
 int StateWordValue() { return State().stateWord; }
 
 int* HOSTAPI HostQuietFlag() { return &State().quiet; }

@@ -12,9 +12,8 @@ HostGetStateFlagsType HostGetStateFlags;    // 32300
 HostSetStateFlagsType HostSetStateFlags;    // 32408
 HostCallbackStartType HostCallbackStart;    // 52172
 
-// The current values behind HostQuietFlag, HostReadyFlag and HostGetStateFlags.
+// The current values behind HostQuietFlag and HostGetStateFlags.
 int QuietFlagValue();
-short ReadyWordValue();
 int StateWordValue();
 
 }  // namespace host

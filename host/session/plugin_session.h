@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frame/host_types.h"
+#include "host/forms/menus.h"
 #include "host/system/loader.h"
 #include "platform/win32.h"
 
@@ -37,7 +38,7 @@ class PluginSession {
   // Entry 30001 with arguments of the caller's choice.
   int CallMain(void* hostEntry, char* nameBuffer);
   // Runs the action of a registered menu entry; nothing when there is no such entry.
-  std::optional<short> PickMenuEntry(unsigned id = 0x7F10);
+  std::optional<short> PickMenuEntry(unsigned id = kExportMenuEntryId);
   void Unload();  // FreeLibrary, unregister WARNIK, remove the private copy
 
   bool loaded() const { return module_ != nullptr; }

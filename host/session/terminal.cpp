@@ -7,7 +7,7 @@
 #include <cctype>
 #include <iostream>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 
 namespace host {
 namespace {

@@ -7,17 +7,16 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "host/files/files.h"
-#include "host/files/temporaries.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/settings/ini_document.h"
 #include "host/settings/known_settings.h"
-#include "host/system/file_commit.h"
+#include "host/settings/settings_file.h"
+#include "host/system/file_lock.h"
 #include "host/texts/codepages.h"
 
 namespace host {
@@ -26,8 +25,12 @@ namespace {
 constexpr int kModeRead = 8;
 constexpr int kModeWrite = 9;
 
-struct SettingsHooks {
-  long failWritesAfter = -1;
+// Waiting longer for another process's change of the file than this is a fault of its own.
+constexpr int kLockWaitMilliseconds = 30000;
+
+// A settings file the host refused in this session: the first reason, told once.
+struct Refusal {
+  std::optional<std::string> reason;
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -44,50 +47,12 @@ bool UsableKey(std::string_view name) {
   return UsableName(name, "=") && name.front() != '[' && name.front() != ';' && name.front() != '#';
 }
 
-enum class Loaded { Ok, Missing, Unreadable };
-
-Loaded LoadFile(const std::filesystem::path& path, std::string* content) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return error ? Loaded::Unreadable : Loaded::Missing;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Loaded::Unreadable;
-  std::ostringstream whole;
-  whole << in.rdbuf();
-  if (in.bad()) return Loaded::Unreadable;
-  *content = std::move(whole).str();
-  return Loaded::Ok;
-}
-
-// The new content goes into a file of this process's own beside the old one, reaches the
-// disk, and then takes the old one's name in one step: whenever the process stops, the file
-// is the old or the new one. A temporary file left by a process that died is removed first.
-bool ReplaceFile(const std::filesystem::path& target, const std::string& content) {
-  const std::filesystem::path folder = target.parent_path();
-  RemoveStaleTemporaries(folder.empty() ? "." : folder, target.filename().string() + ".tmp-");
-  std::filesystem::path temporary;
-  std::FILE* file = CreateTemporaryBeside(target, &temporary);
-  if (file == nullptr) return false;
-  std::size_t limit = content.size();
-  const long allowed = SessionState<SettingsHooks>().failWritesAfter;
-  const bool cut = allowed >= 0 && static_cast<std::size_t>(allowed) < limit;
-  if (cut) limit = static_cast<std::size_t>(allowed);
-  errno = 0;
-  bool ok = std::fwrite(content.data(), 1, limit, file) == limit && !cut && FlushToDisk(file);
-  int failure = ok ? 0 : (errno != 0 ? errno : ENOSPC);
-  if (std::fclose(file) != 0 && ok) {
-    ok = false;
-    failure = errno;
-  }
-  if (ok && !CommitTemporary(temporary, target, true)) {
-    ok = false;
-    failure = errno;
-  }
-  if (!ok) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    errno = failure;
-  }
-  return ok;
+// The file is refused: the terminal is told the first time in the session.
+void Refuse(const std::string& problem) {
+  Refusal& refusal = SessionState<Refusal>();
+  if (refusal.reason) return;
+  refusal.reason = problem;
+  Say("settings: " + problem + "; it is neither read nor written in this session");
 }
 
 bool ParseNumber(std::string_view text, long long* number) {
@@ -101,29 +66,39 @@ bool ParseNumber(std::string_view text, long long* number) {
 
 int Read(const std::filesystem::path& path, std::string_view section, std::string_view key,
          std::string* value) {
-  std::string content;
-  if (LoadFile(path, &content) != Loaded::Ok) return kIniNoFile;
+  const SettingsFileText file = ReadSettingsFile(path);
+  if (file.state == SettingsFileText::kRefused) Refuse(file.problem);
+  if (file.state != SettingsFileText::kRead) return kIniNoFile;
   bool sectionFound = false;
-  if (IniDocument(content).Find(section, key, value, &sectionFound)) return kIniOk;
+  if (IniDocument(file.content).Find(section, key, value, &sectionFound)) return kIniOk;
   return sectionFound ? kIniNoKey : kIniNoSection;
 }
 
+// Read, change and write under the update lock, so that a change another process makes at
+// the same time is never lost.
 int Write(const std::filesystem::path& path, std::string_view section, std::string_view key,
           const std::string& value) {
   if (value.find_first_of("\r\n") != std::string::npos) {
     Say("settings: a value with a line break cannot be kept in Kronilog.ini; not written");
     return kIniBadValue;
   }
-  std::string content;
-  Loaded loaded = LoadFile(path, &content);
-  if (loaded == Loaded::Unreadable) {
-    Say("settings: " + path.string() + " cannot be read, so it is not rewritten");
+  const FileUpdateLock lock(path, kLockWaitMilliseconds);
+  if (!lock.held()) {
+    Say("settings: " + path.string() + " could not be written (" + lock.problem() + "); the file is as it was");
     return kIniWriteFailed;
   }
-  IniDocument document(content);
+  const SettingsFileText file = ReadSettingsFile(path);
+  if (file.state == SettingsFileText::kRefused) {
+    Refuse(file.problem);
+    Journal({{"event", "settings-refused"},
+             {"section", MazoviaToUtf8(section)},
+             {"key", MazoviaToUtf8(key)},
+             {"reason", file.problem}});
+    return kIniWriteFailed;
+  }
+  IniDocument document(file.content);
   document.Set(section, key, value);
-
-  if (!ReplaceFile(path, document.Text())) {
+  if (!ReplaceSettingsFile(path, document.Text())) {
     Say("settings: " + path.string() + " could not be written (" + std::strerror(errno) +
         "); the file is as it was");
     return kIniWriteFailed;
@@ -141,7 +116,7 @@ bool UsableRequest(const std::string& file, std::string_view section, std::strin
 
 }  // namespace
 
-void FailSettingsWritesAfter(long bytes) { SessionState<SettingsHooks>().failWritesAfter = bytes; }
+std::optional<std::string> SettingsFileRefusal() { return SessionState<Refusal>().reason; }
 
 int ReadSettingText(const std::string& file, const std::string& section, const std::string& key,
                     std::string* value) {

@@ -13,6 +13,7 @@
 // part of either, also when several sessions write it at once.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "host/service_types.h"
@@ -24,13 +25,13 @@ HostIniAccessType HostIniAccess;  // 41399
 // Results of the settings service (the low 16 bits of what HostIniAccess returns).
 enum IniResult : int {
   kIniOk = 0,
-  kIniNoFile = 1,       // the file does not exist or cannot be read
+  kIniNoFile = 1,       // the file does not exist, cannot be read or is refused
   kIniNoSection = 2,
   kIniNoKey = 3,
   kIniBadNumber = 4,    // "%d"/"%ld" and the value is not a decimal number
   kIniBadValue = 5,     // a write of a text that cannot be kept in one line
   kIniBadRequest = 6,   // unknown mode or format, missing argument, unusable section or key name
-  kIniWriteFailed = 7,  // the new file could not be written; the old one is untouched
+  kIniWriteFailed = 7,  // the new file could not be written (or the old one is refused); the old one is untouched
 };
 
 // Reads a value as the text in the file (not cut to any limit).
@@ -39,6 +40,9 @@ int ReadSettingText(const std::string& file, const std::string& section, const s
 // Writes a value given as text, the way mode 9 writes a "%s" value.
 int WriteSettingText(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value);
+
+// Why the settings file was refused in this session (the first reason), or nothing.
+std::optional<std::string> SettingsFileRefusal();
 
 // Test hook: the next writes fail after this many bytes of the new file have been written,
 // as a full disk would make them; -1 removes the hook.

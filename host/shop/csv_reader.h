@@ -50,8 +50,28 @@ class CsvReader {
     long line;
     long column;
   };
+  // A row read character by character: where its field stands, and where a quoted field
+  // began (for the faults).
+  enum FieldState { kFieldStart, kUnquoted, kQuoted, kAfterQuote };
+  struct RowState {
+    FieldState state = kFieldStart;
+    bool quoted = false;  // a field of the row was quoted (then it is no blank line)
+    long quoteLine = 0;
+    long quoteColumn = 0;
+    bool ended = false;
+  };
+  enum class RowEnd { kRow, kInputEnd, kNothing, kFault };
+
   int Get();
+  bool Start();
   bool FastRow();
+  RowEnd SlowRow();
+  bool InputEndsWell(const RowState& row, long line, long column);
+  bool CharacterFits(int c, const RowState& row, long line, long column);
+  bool LineFeedFollows(long crLine, long crColumn);
+  bool Take(int c, bool endOfLine, RowState& row, long line, long column);
+  bool NextField(RowState& row, long line, long column);
+  void EndRow(RowState& row, long line, long column);
   void Fail(long line, long column, std::string reason);
 
   std::FILE* file_ = nullptr;
@@ -68,6 +88,7 @@ class CsvReader {
   long column_ = 0;  // characters already read on the current line
   long endLine_ = 1;
   long endColumn_ = 1;
+  bool blankRow_ = false;  // the row SlowRow read last was a blank line
   std::optional<ShopError> error_;
 };
 

@@ -3,17 +3,16 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
-#include <cstring>
 #include <functional>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "host/dates/calendar.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/shop/shop_checks.h"
+#include "host/system/file_open.h"
 #include "host/tables/record_layout.h"
 #include "host/tables/table_store.h"
 
@@ -56,12 +55,12 @@ struct FileCloser {
   }
 };
 
+// A shop file open for reading; a folder, a named pipe or a device in its place is refused
+// with what it is (a named pipe would hang the session, a folder read as an empty file).
 std::FILE* OpenShopFile(const std::filesystem::path& path, std::optional<ShopError>& error) {
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
-  if (file == nullptr) {
-    error = ShopError{path.string(), 0, 0, std::string("cannot be opened: ") + std::strerror(errno)};
-  }
-  return file;
+  ReadableFile opened = OpenRegularFile(path);
+  if (opened.file == nullptr) error = ShopError{path.string(), 0, 0, opened.problem};
+  return opened.file;
 }
 
 std::optional<ShopError> TooLarge(const std::filesystem::path& path) {

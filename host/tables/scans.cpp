@@ -29,7 +29,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/tables/record_layout.h"

@@ -9,7 +9,7 @@
 #include <numeric>
 
 #include "host/dates/calendar.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/tables/record_layout.h"
 #include "host/tables/tables.h"
 

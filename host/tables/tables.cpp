@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/tables/record_layout.h"
 
 namespace host {

@@ -1,5 +1,4 @@
-// The text services: trimming, copying, rounding an amount, random numbers, and bytes as
-// hexadecimal digits.
+// The text services: trimming, copying, rounding an amount and random numbers.
 #include "host/texts/text_services.h"
 
 #include <climits>
@@ -10,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 
 namespace host {
 namespace {
@@ -88,20 +87,6 @@ int HOSTAPI HostRandom(int bound) {
 // 51617: writes length bytes of buffer as upper-case hexadecimal digits, two per byte, and a
 // NUL into text (which must hold 2 * length + 1 bytes). Returns the digits written, or -1 for
 // null pointers or a negative length (text then holds the empty text when given).
-int HOSTAPI HostBufferToText(char* text, const void* buffer, int length) {
-  if (text == nullptr) return -1;
-  text[0] = '\0';
-  if (buffer == nullptr || length < 0) return -1;
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  const auto* bytes = static_cast<const unsigned char*>(buffer);
-  for (int i = 0; i < length; ++i) {
-    text[2 * i] = kDigits[bytes[i] >> 4];
-    text[2 * i + 1] = kDigits[bytes[i] & 0x0F];
-  }
-  text[2 * length] = '\0';
-  return 2 * length;
-}
-
 std::string HexNumber(unsigned value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%04X", value);

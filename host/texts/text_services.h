@@ -1,5 +1,5 @@
-// The text services (trimming, copying, rounding an amount, random numbers, bytes as
-// hexadecimal digits), and the host's one way of showing a number in hexadecimal.
+// The text services (trimming, copying, rounding an amount, random numbers), and the host's
+// one way of showing a number in hexadecimal.
 #pragma once
 
 #include <string>
@@ -12,7 +12,6 @@ HostTrimTextType HostTrimText;          // 52133
 HostCopyTextType HostCopyText;          // 52161
 HostRoundAmountType HostRoundAmount;    // 52178
 HostRandomType HostRandom;              // 51104
-HostBufferToTextType HostBufferToText;  // 51617
 
 // "0x7F10": a menu id, a form's key or kind as the terminal and the journal show it.
 std::string HexNumber(unsigned value);

@@ -5,7 +5,7 @@
 
 #include "host/system/module_registration.h"
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/win32/export_table.h"
 
 namespace host {

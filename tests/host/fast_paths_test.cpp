@@ -18,7 +18,7 @@
 #include "host/dates/calendar.h"
 #include "host/dates/clock.h"
 #include "host/files/files.h"
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/all_services.h"

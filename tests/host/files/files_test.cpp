@@ -1,4 +1,7 @@
 // The host's file services on the C library's files.
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -103,6 +106,47 @@ TEST_F(HostFiles, ASessionResetClosesWhatWasLeftOpen) {
   host::ResetHost(host::options());
   EXPECT_EQ(host::OpenFiles(), 0);
   EXPECT_EQ(ReadAll("left.txt"), "kept");
+}
+
+// A link at the end of a path is not written through: the file it leads to, outside the
+// folder, stays as it was; reading through it is as before.
+TEST_F(HostFiles, WritesDoNotFollowALinkAtTheEndOfThePath) {
+  const std::filesystem::path outside = folder_ / "outside";
+  std::filesystem::create_directory(outside);
+  WriteAll(outside / "secret.txt", "kept");
+  std::filesystem::create_symlink(outside / "secret.txt", "message.eml");
+  for (const char* mode : {"w", "wb", "wt", "a", "ab", "w+", "a+b", "r+"}) {
+    SCOPED_TRACE(mode);
+    EXPECT_EQ(host::HostOpenFile("message.eml", mode, 64, 0, -1), nullptr);
+    EXPECT_EQ(host::HostOpenFilePlain("message.eml", mode), nullptr);
+  }
+  EXPECT_EQ(ReadAll(outside / "secret.txt"), "kept");
+  EXPECT_TRUE(std::filesystem::is_symlink("message.eml"));
+  EXPECT_NE(host::JournalEntries().back().value("reason", "").find("symbolic link"), std::string::npos);
+  HostFile* read = host::HostOpenFile("message.eml", "rb", 64, 0, -1);
+  ASSERT_NE(read, nullptr);
+  host::HostCloseFile(read);
+  // A link to a folder on the way is still a folder of the path.
+  std::filesystem::create_directory_symlink(outside, "RAP_KART");
+  HostFile* report = host::HostOpenFile("RAP_KART\\H0001_x.xml", "wt", 64, 0, -1);
+  EXPECT_NE(report, nullptr);
+  host::HostCloseFile(report);
+}
+
+// What is not a regular file is refused at once, in every mode: a named pipe without a
+// writer or reader would otherwise hold the session for ever.
+TEST_F(HostFiles, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+  ASSERT_EQ(mkfifo("tempatach1.txt", 0644), 0);
+  std::filesystem::create_directory("message.eml");
+  const auto start = std::chrono::steady_clock::now();
+  for (const char* path : {"tempatach1.txt", "message.eml"}) {
+    for (const char* mode : {"rb", "wb", "a", "r+"}) {
+      SCOPED_TRACE(std::string(path) + " " + mode);
+      EXPECT_EQ(host::HostOpenFile(path, mode, 64, 0, -1), nullptr);
+    }
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(host::OpenFiles(), 0);
 }
 
 }  // namespace

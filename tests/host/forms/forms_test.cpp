@@ -116,6 +116,20 @@ TEST_F(RunForm, MenuExportDatesFillTheFieldsAndPressF12) {
   EXPECT_EQ(events[0]["key"], "F12");
 }
 
+// --cancel with menu-export FROM TO: the dates are typed, then ESC; the record keeps what it
+// held, as for any ESC.
+TEST_F(RunForm, MenuExportDatesWithCancelAreTypedThenEscIsPressed) {
+  options_.formDates = std::make_pair(std::string("01.03.26"), std::string("31.03.26"));
+  options_.cancelForm = true;
+  ReportDateRange range = Yesterday();
+  EXPECT_EQ(Run(range), kReportDateFormCancel);
+  EXPECT_STREQ(range.start, "27.03.26");
+  auto events = Events("form");
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0]["key"], "ESC");
+  EXPECT_FALSE(events[0].contains("error"));
+}
+
 TEST_F(RunForm, DatesThatAreNotEightCharactersCloseTheFormWithEsc) {
   options_.formDates = std::make_pair(std::string("1.3.26"), std::string("31.03.2026"));
   ReportDateRange range = Yesterday();

@@ -205,6 +205,38 @@ TEST_F(HostMail, OutboxNumbersGoOnAfterTheHighest) {
   EXPECT_EQ(ReadBytes("sent/mail/0007.eml"), "old");
 }
 
+// Whatever else lies in the outbox, the next message gets the next free number, and the one
+// after it too: a number beyond 32 bits, a name of more digits than a number has, a folder
+// with a number's name.
+TEST_F(HostMail, ForeignFilesInTheOutboxNeverStopDelivery) {
+  struct Case {
+    const char* foreign;  // a file, or a folder when it ends with '/'
+    const char* first;
+    const char* second;
+  };
+  for (const Case& c : {Case{"3000000000.eml", "3000000001.eml", "3000000002.eml"},
+                        Case{"9999999999.eml", "10000000000.eml", "10000000001.eml"},
+                        // the first number past 18 digits is not counted again: it is passed over
+                        Case{"999999999999999999.eml", "1000000000000000000.eml", "1000000000000000001.eml"},
+                        Case{"123456789012345678901234567890.eml", "0001.eml", "0002.eml"},
+                        Case{"0001.eml/", "0002.eml", "0003.eml"}}) {
+    SCOPED_TRACE(c.foreign);
+    std::filesystem::remove_all("outbox");
+    std::filesystem::create_directories("outbox");
+    const std::string foreign = c.foreign;
+    if (foreign.ends_with("/")) {
+      std::filesystem::create_directory("outbox/" + foreign);
+    } else {
+      WriteBytes("outbox/" + foreign, "foreign");
+    }
+    WriteBytes("message.eml", kMessage);
+    ASSERT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 1) << Events("mail").back().dump();
+    ASSERT_EQ(host::HostSendMail("message.eml", 0, "s", "l", "p", 0), 1) << Events("mail").back().dump();
+    EXPECT_EQ(WithoutSubmissionHeaders(ReadBytes(std::filesystem::path("outbox") / c.first)), kMessage);
+    EXPECT_EQ(WithoutSubmissionHeaders(ReadBytes(std::filesystem::path("outbox") / c.second)), kMessage);
+  }
+}
+
 TEST_F(HostMail, AnUndeliverableMessageIsReportedAndNotSent) {
   testing::internal::CaptureStdout();
   host::Options options;

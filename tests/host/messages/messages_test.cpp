@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/messages/render.h"
@@ -90,7 +90,6 @@ TEST_F(Messages, NoticesStayOpenUntilClosedNewestFirst) {
   host::HostShowMessageF("Uwaga2", "drugi %d", 512, 2);
   ASSERT_EQ(host::OpenNotices().size(), 2u);
   EXPECT_EQ(host::OpenNotices()[1].text, "drugi 2");
-  EXPECT_EQ(host::HostUnused52466(), 2);
   EXPECT_EQ(host::HostCloseMessage(), 0);
   EXPECT_EQ(host::HostCloseMessage(), 0);
   EXPECT_EQ(host::HostCloseMessage(), -1);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/forms/menus.h"
@@ -129,18 +129,31 @@ TEST_F(Services, TableSizesAndMissingTablesFollowTheOptions) {
   EXPECT_NE(host::HostOpenTable(47), nullptr);
 }
 
-TEST_F(Services, TheServicesThePlugInNeverCallsStillDoTheirWork) {
-  EXPECT_EQ(host::HostUnused38417(), kCodePageMazovia);
-  EXPECT_EQ(host::HostUnused52224(2008, 2, 29, 23, 59, 59), 1);
-  EXPECT_EQ(host::HostUnused52224(2007, 2, 29, 12, 0, 0), 0);
-  EXPECT_EQ(host::HostUnused52224(2008, 3, 11, 24, 0, 0), 0);
+// The services the plug-in never calls are stubs: each journals its call with its arguments
+// and returns 0, and touches nothing it is given.
+TEST_F(Services, TheServicesThePlugInNeverCallsAreJournalledStubs) {
   char text[16] = "#";
   const unsigned char bytes[] = {0x00, 0x9C, 0xFF};
-  EXPECT_EQ(host::HostBufferToText(text, bytes, 3), 6);
-  EXPECT_STREQ(text, "009CFF");
-  EXPECT_EQ(host::HostBufferToText(text, bytes, -1), -1);
-  EXPECT_STREQ(text, "");
-  EXPECT_TRUE(host::JournalEntries().empty());
+  EXPECT_EQ(host::HostUnused38417(), 0);
+  EXPECT_EQ(host::HostUnused52224(2008, 2, 29, 23, 59, -1), 0);
+  EXPECT_EQ(host::HostUnused52466(), 0);
+  EXPECT_EQ(host::HostBufferToText(text, bytes, 3), 0);
+  EXPECT_EQ(host::HostBufferToText(nullptr, nullptr, -1), 0);
+  EXPECT_STREQ(text, "#");
+  const auto& calls = host::JournalEntries();
+  ASSERT_EQ(calls.size(), 5u);
+  const char* names[] = {"HostUnused38417", "HostUnused52224", "HostUnused52466", "HostBufferToText",
+                         "HostBufferToText"};
+  const int ordinals[] = {38417, 52224, 52466, 51617, 51617};
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i]["event"], "stub") << i;
+    EXPECT_EQ(calls[i]["service"], names[i]) << i;
+    EXPECT_EQ(calls[i]["ordinal"], ordinals[i]) << i;
+  }
+  EXPECT_EQ(calls[1]["arguments"], (nlohmann::json{{"argument1", 2008}, {"argument2", 2}, {"argument3", 29},
+                                                   {"argument4", 23}, {"argument5", 59}, {"argument6", -1}}));
+  EXPECT_EQ(calls[3]["arguments"], (nlohmann::json{{"text", "pointer"}, {"buffer", "pointer"}, {"length", 3}}));
+  EXPECT_EQ(calls[4]["arguments"], (nlohmann::json{{"text", nullptr}, {"buffer", nullptr}, {"length", -1}}));
 }
 
 }  // namespace

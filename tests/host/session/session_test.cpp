@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/forms/menus.h"
@@ -40,7 +40,7 @@ TEST(PluginSession, StartsAndStopsAPrivateCopy) {
     EXPECT_EQ(session.Start(), 0);
     EXPECT_EQ(session.displayName(), "'Raport Kronilog'");
     ASSERT_EQ(host::MenuItems().size(), 1u);
-    EXPECT_EQ(host::MenuItems()[0].id, 0x7F10u);
+    EXPECT_EQ(host::MenuItems()[0].id, host::kExportMenuEntryId);
     EXPECT_EQ(session.Notify(0), 0);
     EXPECT_EQ(session.Stop(), 0);
     EXPECT_TRUE(host::MenuItems().empty());

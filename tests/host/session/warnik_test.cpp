@@ -1,80 +1,12 @@
 // warnik end to end: the program run as a user runs it, in a folder of its own, with no
 // terminal on its standard input.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include <nlohmann/json.hpp>
+#include "tests/host/support/warnik_run.h"
 
 namespace {
 
+using namespace warniktest;
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-  std::vector<json> journal;
-
-  std::vector<json> Events(const std::string& kind) const {
-    std::vector<json> events;
-    for (const json& event : journal) {
-      if (event.value("event", "") == kind) events.push_back(event);
-    }
-    return events;
-  }
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class Warnik : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("kronilog-warnik-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
-  Outcome Start(const std::string& arguments) {
-    std::string command = "cd '" + folder.string() + "' && '" WARNIK_PROGRAM
-                          "' --journal journal.jsonl --no-wait " +
-                          arguments + " </dev/null >out.txt 2>err.txt";
-    fs::remove(folder / "journal.jsonl");
-    Outcome run;
-    int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadFile(folder / "out.txt");
-    run.err = ReadFile(folder / "err.txt");
-    std::istringstream lines(ReadFile(folder / "journal.jsonl"));
-    for (std::string line; std::getline(lines, line);) {
-      if (!line.empty()) run.journal.push_back(json::parse(line));
-    }
-    return run;
-  }
-
-  static bool OneLine(const std::string& text) {
-    return !text.empty() && std::count(text.begin(), text.end(), '\n') == 1 && text.back() == '\n';
-  }
-
-  fs::path folder;
-};
 
 TEST_F(Warnik, AMissingServiceWithoutFallbackFailsTheLoadAfterOneBox) {
   Outcome run = Start("--without 52029 --answer ignore layout-report");
@@ -187,10 +119,13 @@ TEST_F(Warnik, BadCommandLinesAreRefusedBeforeAnythingRuns) {
                                 "menu-export 1.3.26 31.03.26", "menu-export 01.03.26", "--today 2026-03-01 start-stop",
                                 "--now 25:00:00 start-stop", "--without x start-stop", "--without 52027 start-stop",
                                 "--table-size 48=100 start-stop", "--table-size 44=70000 start-stop",
-                                "--no-table 1 start-stop"}) {
+                                "--no-table 1 start-stop", "gen-shop shop --receipts -5",
+                                "gen-shop shop --receipts 200000000", "gen-shop shop --receipts many",
+                                "gen-shop shop"}) {
     Outcome run = Start(arguments);
     EXPECT_EQ(run.status, 1) << arguments;
     EXPECT_TRUE(OneLine(run.err)) << arguments << ": " << run.err;
+    EXPECT_LT(run.err.size(), 160u) << arguments << ": " << run.err;
     EXPECT_TRUE(run.journal.empty()) << arguments;
   }
 }
@@ -206,6 +141,7 @@ TEST_F(Warnik, ExitStatusSaysWhetherTheWorkWasDone) {
   } cases[] = {
       {nullptr, "menu-export 01.03.26 31.03.26", 0, ""},
       {nullptr, "menu-export 31.03.26 01.03.26", 2, "cancelled or refused"},
+      {nullptr, "--cancel menu-export 01.03.26 31.03.26", 2, "cancelled or refused"},
       {"message.eml/", "menu-export 01.03.26 31.03.26", 3, "was written but not sent"},
       {"RAP_KART", "menu-export 01.03.26 31.03.26", 3, "wrote no report"},
       {nullptr, "auto-export", 0, ""},

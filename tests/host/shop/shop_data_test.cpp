@@ -1,6 +1,9 @@
 // The shop folder: the CSV reader, the checks with their file:line:column, and what lands in
 // tables 44 and 45 when the cash registers are read.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
 
 #include "export/record_layout.h"
 #include "host/all_services.h"
@@ -219,6 +222,37 @@ TEST_F(ShopData, HeaderAndFilesAreChecked) {
   result = Load(folder_);
   ASSERT_TRUE(result.error);
   EXPECT_NE(result.error->Text().find("lines.csv: cannot be opened"), std::string::npos);
+}
+
+// A folder, a named pipe or a device in place of a shop file is refused saying what it is,
+// at once: a named pipe would hold the session, a folder read as an empty file.
+TEST_F(ShopData, WhatIsNotARegularFileInPlaceOfAShopFileIsNamed) {
+  struct Case {
+    const char* file;
+    const char* made;
+    const char* said;
+  };
+  for (const Case& c : {Case{"receipts.csv", "fifo", "receipts.csv: is a named pipe (FIFO), not a regular file"},
+                        Case{"lines.csv", "fifo", "lines.csv: is a named pipe (FIFO), not a regular file"},
+                        Case{"receipts.csv", "folder", "receipts.csv: is a folder, not a file"},
+                        Case{"lines.csv", "folder", "lines.csv: is a folder, not a file"},
+                        Case{"receipts.csv", "device", "receipts.csv: is a device, not a regular file"}}) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.made);
+    WriteShop("1,1,A,01.03.26,5,,0,0\n", "1,1,1,1,1,1\n");
+    const std::filesystem::path path = folder_ / c.file;
+    std::filesystem::remove(path);
+    if (std::string(c.made) == "fifo") {
+      ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    }
+    if (std::string(c.made) == "folder") std::filesystem::create_directory(path);
+    if (std::string(c.made) == "device") std::filesystem::create_symlink("/dev/zero", path);
+    const auto start = std::chrono::steady_clock::now();
+    auto result = Load(folder_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_TRUE(result.error);
+    EXPECT_NE(result.error->Text().find(c.said), std::string::npos) << result.error->Text();
+    std::filesystem::remove_all(path);
+  }
 }
 
 TEST_F(ShopData, CashRegisterReadLoadsTheSelectionAndJournalsIt) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/session/host.h"
+#include "host/session/session_options.h"
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/session/plugin_session.h"

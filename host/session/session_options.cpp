@@ -1,5 +1,5 @@
-// The host session: its options and the reset of every part of the host.
-#include "host/session/host.h"
+// The host session's options and the reset of every part of the host's state.
+#include "host/session/session_options.h"
 
 #include <algorithm>
 #include <vector>

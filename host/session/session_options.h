@@ -1,5 +1,5 @@
-// The host session: what warnik's options set, and the reset that starts every session
-// afresh.
+// The host session's options and state: what warnik's options set, each part of the host's
+// state in the current session, and the reset that starts every session afresh.
 #pragma once
 
 #include <cstdint>
