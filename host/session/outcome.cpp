@@ -11,8 +11,10 @@ Outcome ExportOutcome(bool automatic) {
   bool handedOver = false;
   bool delivered = false;
   std::string refusal;   // why the host did not deliver
+  bool told = false;     // the plug-in put a box or an alert before the user
   for (const nlohmann::json& event : JournalEntries()) {
     const std::string kind = event.value("event", "");
+    if (kind == "alert" || (kind == "message" && event.value("style", 0) == 1)) told = true;
     if (kind == "cash-registers") {
       registersRead = true;
     } else if (kind == "file-open" && event.value("ok", false)) {
@@ -32,7 +34,10 @@ Outcome ExportOutcome(bool automatic) {
     }
   }
   if (!registersRead && report.empty() && !handedOver) {
-    if (automatic) return {kExitDone, ""};
+    // An automatic call that did nothing says nothing; one that told the user something
+    // refused the export (a host lacking a service it needs, say).
+    if (automatic && !told) return {kExitDone, ""};
+    if (automatic) return {kExitDeclined, "the plug-in refused the automatic export (see its message)"};
     return {kExitDeclined, "the plug-in cancelled or refused the export (form closed, or dates it did not take)"};
   }
   if (!report.empty() && delivered) return {kExitDone, ""};

@@ -1,6 +1,7 @@
 // What a session's export came to, told from what the session saw happen (its journal):
 // whether the registers were read, a report file was created in RAP_KART, a message was
-// handed to the mail service and whether the host delivered it. warnik's exit status.
+// handed to the mail service and whether the host delivered it, and whether the plug-in told
+// the user something (a box or an alert). warnik's exit status.
 #pragma once
 
 #include <string>
