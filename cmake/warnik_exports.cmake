@@ -1,5 +1,5 @@
-# Writes the Win32 module definition of WARNIK.dll from frame/host_services.inc: all 53 host
-# services by ordinal only (NONAME), as the host program exports them. A stdcall service is
+# Writes the Win32 module definition of WARNIK.dll from contract/host_services.inc: every host
+# service by ordinal only (NONAME), as the host program exports them. A stdcall service is
 # named with its decoration, name@bytes, where every parameter takes 4 bytes on i686 except a
 # double (8); a caller-cleans service keeps its plain name. The names are those of the thunks
 # in host/win32/exports.cpp, so a wrong byte count fails the link instead of a call.
@@ -7,20 +7,26 @@
 # that carry a prefix before the service's name (a stand-in host's).
 function(kronilog_write_warnik_def output)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "NAMED")
-  file(STRINGS ${PROJECT_SOURCE_DIR}/frame/host_services.inc lines REGEX "^HOST_SERVICE")
+  file(STRINGS ${PROJECT_SOURCE_DIR}/contract/host_services.inc lines REGEX "^HOST_SERVICE")
   set(text "LIBRARY WARNIK.dll\nEXPORTS\n")
   set(count 0)
   foreach(line ${lines})
     string(REGEX MATCH
-      "^HOST_SERVICE(_VARIADIC)?\\( *[0-9]+, *([0-9]+), *([A-Za-z_0-9]+), *([A-Z_]+), *[^,]+, *\\(([^)]*)\\)"
+      "^HOST_SERVICE(_VARIADIC)?\\( *([0-9]+), *([0-9]+), *([A-Za-z_0-9]+), *-?[0-9]+, *([A-Z_]+), *[^,]+, *\\(([^)]*)\\)"
       matched "${line}")
     if(NOT matched)
       message(FATAL_ERROR "host_services.inc: cannot read the line: ${line}")
     endif()
-    set(ordinal ${CMAKE_MATCH_2})
-    set(name ${CMAKE_MATCH_3})
-    set(convention ${CMAKE_MATCH_4})
-    set(parameters "${CMAKE_MATCH_5}")
+    set(slot ${CMAKE_MATCH_2})
+    set(ordinal ${CMAKE_MATCH_3})
+    set(name ${CMAKE_MATCH_4})
+    set(convention ${CMAKE_MATCH_5})
+    set(parameters "${CMAKE_MATCH_6}")
+    # The table's slots run 1, 2, 3 ...: a line missing or out of place is no service.
+    math(EXPR expected "${count} + 1")
+    if(NOT slot EQUAL expected)
+      message(FATAL_ERROR "host_services.inc: ${name} has slot ${slot} where slot ${expected} belongs")
+    endif()
     if(convention STREQUAL "HOSTAPI_CC")
       set(exported "${name}")
     elseif(convention STREQUAL "HOSTAPI")
@@ -48,8 +54,8 @@ function(kronilog_write_warnik_def output)
     endif()
     math(EXPR count "${count} + 1")
   endforeach()
-  if(NOT count EQUAL 53)
-    message(FATAL_ERROR "host_services.inc lists ${count} services, not 53")
+  if(count EQUAL 0)
+    message(FATAL_ERROR "host_services.inc lists no service")
   endif()
   foreach(entry ${arg_NAMED})
     string(APPEND text "  ${entry}\n")

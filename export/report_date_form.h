@@ -17,6 +17,13 @@ inline constexpr int kReportDateFormNumber = 1001;  // the frame's identifier
 inline constexpr int kReportDateFormRun = 0x5001;     // "F12 Wykonaj"
 inline constexpr int kReportDateFormCancel = 0x5002;  // "ESC Anuluj"
 
+// The data record of the report date form: two host date texts with their NULs.
+struct ReportDateRange {
+  char start[9];
+  char end[9];
+};
+static_assert(sizeof(ReportDateRange) == 18, "the date record is 18 bytes");
+
 // Where the parts stand in the template (byte offsets), for readers and tests.
 inline constexpr int kFormFrameOffset = 8;
 inline constexpr int kFormStartFieldPrefixOffset = 129;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "export/receipt_selection.h"
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 // The XML declaration, the root, the dealer and the period (an empty date gives an empty
 // period element).

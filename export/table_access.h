@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 // The record buffer of a descriptor, or null when the host gives none or its records are
 // shorter than `needed` bytes (the plug-in would read past them).

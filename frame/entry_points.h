@@ -1,7 +1,7 @@
 // The plug-in's exports (frame/exports.inc lists them by ordinal) and its start and stop.
 #pragma once
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 #include "platform/win32.h"
 
 #if defined(_WIN32)

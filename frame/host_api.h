@@ -5,22 +5,22 @@
 // on first call and then carries the call on (see host_binding.cpp).
 #pragma once
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 struct HostServiceSlots {
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) ret(conv* name) params;
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) ret(conv* name) params;
-#include "frame/host_services.inc"
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) ret(conv* name) params;
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) ret(conv* name) params;
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 };
 
 extern HostServiceSlots hostSlots;
 
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   inline ret name params { return hostSlots.name args; }
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params)
-#include "frame/host_services.inc"
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params)
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 

@@ -1,7 +1,7 @@
 // The host service slots and how they are filled.
 //
 // Every slot starts out holding a resolver stub with the service's own signature: the first
-// call binds the slot and then carries on with the caller's arguments. At load all 53 slots
+// call binds the slot and then carries on with the caller's arguments. At load every slot
 // are probed in slot order (BindAllHostServices), so after a successful load every slot holds
 // the host's routine or a fallback, and a call is one indirect call through it. A slot is
 // empty (null) only while a load is failing; nothing ever calls through an empty slot.
@@ -19,11 +19,11 @@ namespace {
 // The fallbacks: each takes its service's real arguments, does nothing and returns 0.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   ret conv Fallback_##name params { return {}; }
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
   ret conv Fallback_##name params { return {}; }
-#include "frame/host_services.inc"
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 #pragma GCC diagnostic pop
@@ -34,23 +34,23 @@ struct ServiceNumbers {
   unsigned ordinal;
   int slotIndex;
 };
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   [[maybe_unused]] constexpr ServiceNumbers kNumbers_##name = {ordinal, (slot) - 1};
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
   [[maybe_unused]] constexpr ServiceNumbers kNumbers_##name = {ordinal, (slot) - 1};
-#include "frame/host_services.inc"
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 
 // The resolver stubs of the services with a fixed argument list.
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   ret conv Resolve_##name params {                                 \
     ResolveHostEntry(MAKEINTRESOURCEA(ordinal), (slot) - 1);        \
     if (hostSlots.name == nullptr) return {};                       \
     return hostSlots.name args;                                     \
   }
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params)
-#include "frame/host_services.inc"
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params)
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 
@@ -88,6 +88,7 @@ typedef void (*AnyRoutine)();
 struct SlotInfo {
   unsigned ordinal;
   const char* name;
+  int fallback;  // the table's: the stand-in's argument count, or -1 for none
   void (*bind)(AnyRoutine routine);  // null empties the slot
   bool (*isEmpty)();
   void (*bindFallback)();
@@ -100,24 +101,25 @@ Slot RoutineAs(AnyRoutine routine) {
   return reinterpret_cast<Slot>(routine);
 }
 
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args)                       \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args)                       \
   {ordinal,                                                                              \
    #name,                                                                                \
+   fallback,                                                                             \
    [](AnyRoutine routine) { hostSlots.name = RoutineAs<decltype(hostSlots.name)>(routine); }, \
    [] { return hostSlots.name == nullptr; },                                             \
    [] { hostSlots.name = &Fallback_##name; },                                            \
    [] { return hostSlots.name == &Fallback_##name; },                                    \
    [] { hostSlots.name = &Resolve_##name; }},
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
-  HOST_SERVICE(slot, ordinal, name, conv, ret, params, ())
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
+  HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, ())
 const SlotInfo kSlots[] = {
-#include "frame/host_services.inc"
+#include "contract/host_services.inc"
 };
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 
 enum { kSlotCount = sizeof kSlots / sizeof kSlots[0] };
-static_assert(kSlotCount == 53, "the host has 53 services");
+static_assert(kSlotCount == kHostServiceCount, "a slot for every service of the contract");
 
 AnyRoutine LookUpHostEntry(HostEntryKey key) {
   return reinterpret_cast<AnyRoutine>(GetProcAddress(hostModule, key));
@@ -158,10 +160,10 @@ enum { kMissingEntryTextSize = 182 + kPathRoom + kEntryRoom + kDisplayNameLength
 
 }  // namespace
 
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) &Resolve_##name,
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) &Resolve_##name,
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) &Resolve_##name,
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) &Resolve_##name,
 HostServiceSlots hostSlots = {
-#include "frame/host_services.inc"
+#include "contract/host_services.inc"
 };
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
@@ -205,13 +207,16 @@ void ResetHostBinding() {
 
 int ChooseFallback(HostEntryKey key) {
   enum { kNone = -1, kMostArguments = 14 };
+  // A number: the table says, for the services it holds; the plug-in binds no other.
   if (IS_INTRESOURCE(key)) {
-    unsigned r = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(key)) % 100;
-    if (r == 99) return 0;
-    if (r % 4 != 0 || r > 56) return kNone;
-    return static_cast<int>(r / 4);
+    const auto ordinal = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(key));
+    for (const SlotInfo& slot : kSlots) {
+      if (slot.ordinal == ordinal) return slot.fallback;
+    }
+    return kNone;
   }
-  const char* at = std::strrchr(key, '@');
+  // A name: the size of its argument list after its last '@', 4 bytes an argument.
+const char* at = std::strrchr(key, '@');
   if (at == nullptr || at[1] < '0' || at[1] > '9') return 0;
   unsigned long bytes = 0;
   for (const char* digit = at + 1; *digit >= '0' && *digit <= '9'; ++digit) {

@@ -6,7 +6,7 @@
 // An entry key is an ordinal (below 65536, as MAKEINTRESOURCEA gives it) or an entry name.
 typedef const char* HostEntryKey;
 
-// Probes all 53 services in slot order; 0 when every slot holds a routine, -1 at the first
+// Probes every service in slot order; 0 when every slot holds a routine, -1 at the first
 // empty one (the probes after it do not run).
 int BindAllHostServices();
 
@@ -19,7 +19,8 @@ int ProbeHostService(int slotIndex);
 // The missing-entry box. Returns 1 when a fallback is to be put in the slot, 0 when not.
 int ReportMissingHostEntry(HostEntryKey key, const char* modulePath);
 
-// The fallback number (0 to 14) a key's argument size gives, or -1 for none.
+// The fallback (0 to 14 arguments) for a key, or -1 for none: for a number, what the service
+// table states; for a name, the argument bytes after its last '@', divided by 4.
 int ChooseFallback(HostEntryKey key);
 
 extern int ignoreMissingEntries;

@@ -1,5 +1,5 @@
-// Every service group's header: what the export tables of module WARNIK need to name all 53
-// services. docs/host-services.md says which group holds which service.
+// Every service group's header: what the export tables of module WARNIK need to name every
+// service. docs/host-services.md says which group holds which service.
 #pragma once
 
 #include "host/dates/date_services.h"

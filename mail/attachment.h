@@ -1,7 +1,7 @@
 // The Base64 attachment part of the report message.
 #pragma once
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 // 0 when the part was written whole, 1 when not (then the message must not be sent). Whole
 // means that the Base64 text copied into the message has exactly the length that the report

@@ -1,7 +1,7 @@
 // The report e-mail: the message file and its hand-over to the host's mail service.
 #pragma once
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 inline constexpr int kMailReasonSize = 128;
 

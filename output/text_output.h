@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 // Formats into a caller's buffer of the given size; a text too long is cut, never written
 // past the buffer. Returns the number of characters stored, without the NUL; -1 when the

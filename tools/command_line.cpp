@@ -25,9 +25,9 @@ constexpr long kMostReceipts = 100'000'000;
 
 bool IsHostService(unsigned ordinal) {
   static const std::set<unsigned> ordinals = {
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) ordinal,
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) ordinal,
-#include "frame/host_services.inc"
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) ordinal,
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) ordinal,
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
   };

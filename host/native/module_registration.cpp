@@ -1,4 +1,4 @@
-// Module WARNIK in the native build: the emulator's ordinal table of all 53 host services,
+// Module WARNIK in the native build: the emulator's ordinal table of every host service,
 // made from the same list as the plug-in's slots, registered with the platform's module
 // registry by ordinal only, as the host program exports them. A host lacking some services
 // (--without) leaves their ordinals out.
@@ -18,15 +18,15 @@ namespace host {
 namespace {
 
 const ModuleExport kAllServices[] = {
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   {ordinal, nullptr, reinterpret_cast<void (*)()>(&host::name)},
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
   {ordinal, nullptr, reinterpret_cast<void (*)()>(&host::name)},
-#include "frame/host_services.inc"
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 };
-static_assert(sizeof kAllServices / sizeof kAllServices[0] == 53);
+static_assert(sizeof kAllServices / sizeof kAllServices[0] == kHostServiceCount);
 
 struct Registration {
   HMODULE handle = nullptr;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 #include "host/forms/menus.h"
 #include "host/system/loader.h"
 #include "platform/win32.h"

@@ -1,4 +1,4 @@
-// Module WARNIK as the plug-in finds it: all 53 services by ordinal, less those the session's
+// Module WARNIK as the plug-in finds it: every service by ordinal, less those the session's
 // --without names.
 #pragma once
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 namespace host {
 

@@ -9,28 +9,28 @@
 
 extern "C" {
 
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   ret conv name params { return host::name args; }
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params)
-#include "frame/host_services.inc"
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params)
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args)
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args)
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
   extern ret(conv* const warnikTarget_##name) params = &host::name;
-#include "frame/host_services.inc"
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 
 }  // extern "C"
 
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args)
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args)
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
   asm(".text\n"                                                         \
       ".globl _" #name "\n"                                             \
       "_" #name ":\n"                                                   \
       "\tjmp *_warnikTarget_" #name "\n");
-#include "frame/host_services.inc"
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC

@@ -1,5 +1,5 @@
-// Module WARNIK on Win32 is this DLL, found by the real loader; its export table holds all 53
-// services by ordinal (host/win32/exports.cpp). A host lacking some services (--without) has
+// Module WARNIK on Win32 is this DLL, found by the real loader; its export table holds every
+// service by ordinal (host/win32/exports.cpp). A host lacking some services (--without) has
 // their entries emptied for the session and given back when it ends.
 #include <vector>
 

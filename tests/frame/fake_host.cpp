@@ -4,7 +4,7 @@
 
 #include "frame/entry_points.h"
 #include "frame/host_binding.h"
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 #include "frame/plugin_state.h"
 
 namespace fake_host {
@@ -18,14 +18,14 @@ HMODULE registered;
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   ret conv Fake_##name params {                                     \
     calls.push_back(ordinal);                                       \
     return {};                                                      \
   }
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
-  HOST_SERVICE(slot, ordinal, name, conv, ret, params, ())
-#include "frame/host_services.inc"
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
+  HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, ())
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 #pragma GCC diagnostic pop
@@ -53,11 +53,11 @@ void Install(const std::set<unsigned>& without, std::vector<int> answers) {
   conversions.clear();
   pendingAnswers = std::move(answers);
   std::vector<ModuleExport> table;
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   table.push_back({ordinal, nullptr, reinterpret_cast<void (*)()>(&Fake_##name)});
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
-  HOST_SERVICE(slot, ordinal, name, conv, ret, params, ())
-#include "frame/host_services.inc"
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
+  HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, ())
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
   std::erase_if(table, [&](const ModuleExport& entry) { return without.count(entry.ordinal) > 0; });

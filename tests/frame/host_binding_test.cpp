@@ -129,15 +129,28 @@ struct FallbackCase {
   int expected;
 };
 
-TEST(ChooseFallback, NumbersEncodeTheirArgumentBytesInTheLastTwoDigits) {
+// The table states each service's fallback. Hosts were built against the rule that a number's
+// last two digits give its argument bytes (99 for a variable list), so the table must agree
+// with it for every service; a number the table lacks is no service and gets none.
+TEST(ChooseFallback, NumbersTakeTheFallbackTheTableStates) {
   const FallbackCase cases[] = {
       {nullptr, 30908, 2}, {nullptr, 52030, -1}, {nullptr, 41399, 0}, {nullptr, 52028, 7},
-      {nullptr, 52000, 0}, {nullptr, 52056, 14}, {nullptr, 52060, -1}, {nullptr, 52029, -1},
-      {nullptr, 52256, 14}, {nullptr, 51636, 9}, {nullptr, 30204, 1},
+      {nullptr, 52029, -1}, {nullptr, 52256, 14}, {nullptr, 51636, 9}, {nullptr, 30204, 1},
+      {nullptr, 52000, -1}, {nullptr, 52056, -1},  // no services of the table
   };
   for (const FallbackCase& c : cases) {
     EXPECT_EQ(ChooseFallback(MAKEINTRESOURCEA(c.ordinal)), c.expected) << c.ordinal;
   }
+  auto byDigits = [](unsigned ordinal) {
+    const unsigned r = ordinal % 100;
+    return r == 99 ? 0 : (r % 4 != 0 || r > 56) ? -1 : static_cast<int>(r / 4);
+  };
+#define HOST_SERVICE(slot, ordinal, name, fallback, ...) \
+  EXPECT_EQ(fallback, byDigits(ordinal)) << #name;
+#define HOST_SERVICE_VARIADIC HOST_SERVICE
+#include "contract/host_services.inc"
+#undef HOST_SERVICE
+#undef HOST_SERVICE_VARIADIC
 }
 
 TEST(ChooseFallback, NamesUseTheNumberAfterTheirLastAt) {

@@ -24,9 +24,9 @@ using namespace reliability;
 
 std::vector<unsigned> Ordinals() {
   std::vector<unsigned> ordinals;
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) ordinals.push_back(ordinal);
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) ordinals.push_back(ordinal);
-#include "frame/host_services.inc"
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) ordinals.push_back(ordinal);
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) ordinals.push_back(ordinal);
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
   return ordinals;
@@ -64,7 +64,7 @@ class MissingEntries : public Reliability {
 
 TEST_F(MissingEntries, EachEntryMissingInTurnWithAbortAndWithIgnore) {
   const auto ordinals = Ordinals();
-  ASSERT_EQ(ordinals.size(), 53u);
+  ASSERT_EQ(ordinals.size(), static_cast<std::size_t>(kHostServiceCount));
   // What a complete host's automatic export writes.
   ASSERT_TRUE(Load(0, "abort"));
   session->Start();

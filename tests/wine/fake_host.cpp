@@ -11,7 +11,7 @@
 
 #include "frame/entry_points.h"
 #include "frame/host_binding.h"
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 #include "frame/plugin_state.h"
 #include "host/win32/export_table.h"
 

@@ -6,7 +6,7 @@
 
 #include "export/report_date_form.h"
 #include "frame/host_api.h"
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 
 namespace {
 
@@ -19,14 +19,14 @@ extern "C" {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
-#define HOST_SERVICE(slot, ordinal, name, conv, ret, params, args) \
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
   ret conv Fake_##name params {                                     \
     calls.push_back(ordinal);                                       \
     return {};                                                      \
   }
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, conv, ret, params) \
-  HOST_SERVICE(slot, ordinal, name, conv, ret, params, ())
-#include "frame/host_services.inc"
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
+  HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, ())
+#include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC
 #pragma GCC diagnostic pop

@@ -1,6 +1,6 @@
 // The form service on the plug-in's own report date form, and on templates it cannot read.
 #include "export/report_date_form.h"
-#include "frame/host_types.h"
+#include "contract/host_types.h"
 #include "host/forms/form_template.h"
 #include "host/forms/form_render.h"
 #include "host/all_services.h"

@@ -1,5 +1,6 @@
-// Types and calling conventions shared by the plug-in and the host emulator: everything the
-// host service signatures in host_services.inc refer to, and the records both sides read.
+// Types and calling conventions of the contract between the plug-in and the host: everything
+// the host service signatures in host_services.inc refer to, the records both sides read, and
+// the number of services, counted from the table.
 #pragma once
 
 #include <cstdarg>
@@ -38,12 +39,6 @@ struct MenuEntry {
   std::uint32_t reserved;
 };
 
-// The data record of the report date form: two host date texts with their NULs.
-struct ReportDateRange {
-  char start[9];
-  char end[9];
-};
-static_assert(sizeof(ReportDateRange) == 18, "the date record is 18 bytes");
 
 #if defined(_WIN32)
 static_assert(sizeof(MenuEntry) == 20, "the menu entry record is 20 bytes");
@@ -56,3 +51,24 @@ enum : int { kDescriptorRecordSizeOffset = 6, kDescriptorRecordBufferOffset = 8 
 
 // The caller's scan state block and key buffer for the host's scan services.
 enum : int { kScanStateSize = 192, kScanKeySize = 256 };
+
+// How many services the contract holds, and a check that their slots run 1, 2, 3 ... in the
+// table's order, as the rule of growth wants.
+#define HOST_SERVICE(slot, ...) slot,
+#define HOST_SERVICE_VARIADIC(slot, ...) slot,
+inline constexpr int kHostServiceSlots[] = {
+#include "contract/host_services.inc"
+};
+#undef HOST_SERVICE
+#undef HOST_SERVICE_VARIADIC
+inline constexpr int kHostServiceCount = sizeof kHostServiceSlots / sizeof kHostServiceSlots[0];
+
+constexpr bool HostServiceSlotsRunInOrder() {
+  for (int i = 0; i < kHostServiceCount; ++i) {
+    if (kHostServiceSlots[i] != i + 1) return false;
+  }
+  return true;
+}
+static_assert(HostServiceSlotsRunInOrder(), "a new service takes the next slot, at the end");
+// The one place the number is written: a service removed by mistake fails the build here.
+static_assert(kHostServiceCount == 53, "services are added, never removed");
