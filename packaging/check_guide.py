@@ -145,6 +145,8 @@ def main():
     guide = guide_text(root / "docs" / "INSTRUKCJA.md")
     missing, messages = [], 0
     for folder in FOLDERS:
+        if not (root / folder).is_dir():
+            continue
         for source in sorted((root / folder).iterdir()):
             if source.suffix not in (".cpp", ".h", ".inc"):
                 continue
