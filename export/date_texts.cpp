@@ -81,31 +81,39 @@ char* CreationStampText(char* out) {
   return IsoDateTimeText(out, clock.today, clock.now);
 }
 
-char* FileTimestampText(char* out) {
-  const ClockTexts clock = ReadClock(kTimeFormHms);
+namespace {
+
+// The host clock's date and time of day (form hh:mm:ss) as numbers; a part that cannot be
+// read is 0.
+struct ClockMoment {
   short year, month, day;
-  ParseReportDate(clock.today, &year, &month, &day);
   int hours, minutes, seconds;
-  SplitTimeText(clock.now, &hours, &minutes, &seconds);
-  if (!IsTimeOfDay(hours, minutes)) hours = minutes = 0;
-  if (seconds < 0 || seconds > 59) seconds = 0;
-  int t = hours * 60 + minutes;
+};
+ClockMoment ReadClockMoment() {
+  const ClockTexts clock = ReadClock(kTimeFormHms);
+  ClockMoment moment;
+  ParseReportDate(clock.today, &moment.year, &moment.month, &moment.day);
+  SplitTimeText(clock.now, &moment.hours, &moment.minutes, &moment.seconds);
+  if (!IsTimeOfDay(moment.hours, moment.minutes)) moment.hours = moment.minutes = 0;
+  if (moment.seconds < 0 || moment.seconds > 59) moment.seconds = 0;
+  return moment;
+}
+
+}  // namespace
+
+char* FileTimestampText(char* out) {
+  const ClockMoment now = ReadClockMoment();
+  int t = now.hours * 60 + now.minutes;
   if (t == 0) t = kMinutesPerDay;
-  FormatText(out, kTimestampSize, "%04d%02d%02d%02d%02d%02d", year, month, day, t / 60, t % 60,
-             seconds);
+  FormatText(out, kTimestampSize, "%04d%02d%02d%02d%02d%02d", now.year, now.month, now.day, t / 60,
+             t % 60, now.seconds);
   return out;
 }
 
 char* LogTimeText(char* out) {
-  const ClockTexts clock = ReadClock(kTimeFormHms);
-  short year, month, day;
-  ParseReportDate(clock.today, &year, &month, &day);
-  int hours, minutes, seconds;
-  SplitTimeText(clock.now, &hours, &minutes, &seconds);
-  if (!IsTimeOfDay(hours, minutes)) hours = minutes = 0;
-  if (seconds < 0 || seconds > 59) seconds = 0;
-  FormatText(out, kLogTimeSize, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hours, minutes,
-             seconds);
+  const ClockMoment now = ReadClockMoment();
+  FormatText(out, kLogTimeSize, "%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day,
+             now.hours, now.minutes, now.seconds);
   return out;
 }
 

@@ -34,12 +34,7 @@ void ReadWithDefault(const SettingKey& key, int* value) {
 }
 
 void ReadWithDefault(const SettingKey& key, char* text) {
-  text[0] = '\0';
-  const bool found = Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatText, text));
-  // The settings service keeps a text within its field; the last byte stays a NUL whatever a
-  // hand-edited file holds.
-  text[key.fieldSize - 1] = '\0';
-  if (found) return;
+  if (ReadText(key, text)) return;
   FormatText(text, static_cast<std::size_t>(key.fieldSize), "%s", key.defaultText);
   IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatText, text);
 }
@@ -53,6 +48,8 @@ void ReadShortIntoSlot(const SettingKey& key, int* slot) {
 bool ReadText(const SettingKey& key, char* text) {
   text[0] = '\0';
   const bool found = Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatText, text));
+  // The settings service keeps a text within its field; the last byte stays a NUL whatever a
+  // hand-edited file holds.
   text[key.fieldSize - 1] = '\0';
   if (!found) text[0] = '\0';
   return found;
