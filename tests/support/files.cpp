@@ -35,11 +35,14 @@ std::string Listing(const fs::path& folder) {
 
 std::optional<std::string> IniValue(const fs::path& file, const std::string& section,
                                     const std::string& key) {
-  std::istringstream in(ReadBytes(file));
+  // A line ends at LF, CR LF or a lone CR.
+  std::string text = ReadBytes(file);
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  std::istringstream in(text);
   std::string line;
   bool inSection = false;
   auto trim = [](std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) s.pop_back();
+    while (!s.empty() && s.back() == ' ') s.pop_back();
     while (!s.empty() && s.front() == ' ') s.erase(s.begin());
     return s;
   };

@@ -20,8 +20,8 @@ void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 // The names in a folder, sorted, each followed by ';'.
 std::string Listing(const std::filesystem::path& folder = ".");
 
-// The value of key=value under [section] of an INI file, blanks around both trimmed; nothing
-// when the file, the section or the key is not there.
+// The value of key=value under [section] of an INI file (lines ending at LF, CR LF or CR), blanks
+// around both trimmed; nothing when the file, the section or the key is not there.
 std::optional<std::string> IniValue(const std::filesystem::path& file, const std::string& section,
                                     const std::string& key);
 
