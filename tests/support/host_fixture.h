@@ -4,6 +4,8 @@
 // GoldenShopSession does that on the golden shop with a fixed clock and seed.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,6 +36,17 @@ class InProcessHost : public ::testing::Test {
   // The session's journal events of one kind, in order; the "text" of each.
   static std::vector<nlohmann::json> Events(const std::string& kind);
   static std::vector<std::string> Texts(const std::string& kind);
+
+  // A field of a host record (as host::TableRecord gives it) at its offset: a value, a text.
+  template <typename T>
+  static T At(const std::vector<std::uint8_t>& record, std::size_t offset) {
+    T value{};
+    std::memcpy(&value, record.data() + offset, sizeof value);
+    return value;
+  }
+  static std::string TextAt(const std::vector<std::uint8_t>& record, std::size_t offset) {
+    return std::string(reinterpret_cast<const char*>(record.data() + offset));
+  }
 
   // Nothing on the terminal, waits journalled instead of slept; a test may change them and
   // call StartSession().
