@@ -399,7 +399,7 @@ TEST(ExportWarnik, APartnerNumberOfZeroOrBelowIsRefused) {
     SCOPED_TRACE(partner);
     WorkFolder folder;
     WriteBytes("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=" + partner +
-                                  "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+                                   "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
     AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, 3);
     EXPECT_EQ(run.entryResult, 1);
     const auto messages = JournalEvents("journal.jsonl", "message");
@@ -434,7 +434,7 @@ TEST(ExportWarnik, AnUndeliveredMessageKeepsItsDaysOnlyWhereTheShopTrustsTheAnsw
     SCOPED_TRACE(c.check);
     WorkFolder folder;
     WriteBytes("Kronilog.ini", "[ustawieniaEmail]\nsprawdzWynikWysylki=" + c.check +
-                                  "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+                                   "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
     WriteBytes("outbox", "a plain file where the outbox should be");
     AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, c.status);
     EXPECT_EQ(run.newReports, (Reports{"2026-03-09..2026-03-14"}));

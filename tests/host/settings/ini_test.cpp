@@ -101,8 +101,8 @@ TEST_F(IniFile, ReadsReportWhatIsMissingOrUnparsableAndLeaveTheDestination) {
   char text[16] = "stare";
   EXPECT_EQ(Ini(8, "s", "k", "%d", &value), host::kIniNoFile);
   WriteBytes("Kronilog.ini",
-           "[s]\nk=12x\npusty=\nplus=+5\nminus=-5\nzle=+-5\nduzy=99999999999999999999\n"
-           "tekst= \" z odstepami \" \n");
+             "[s]\nk=12x\npusty=\nplus=+5\nminus=-5\nzle=+-5\nduzy=99999999999999999999\n"
+             "tekst= \" z odstepami \" \n");
   EXPECT_EQ(Ini(8, "t", "k", "%d", &value), host::kIniNoSection);
   EXPECT_EQ(Ini(8, "s", "brak", "%s", text), host::kIniNoKey);
   EXPECT_EQ(Ini(8, "s", "k", "%d", &value), host::kIniBadNumber);
