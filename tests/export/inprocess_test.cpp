@@ -35,16 +35,6 @@ constexpr std::array<int, 15> kShopGroups = {5, 65537, 65535, -1, -1, -1, 0, -1,
 
 class ExportInProcess : public testsupport::GoldenShopSession {
  protected:
-  std::vector<unsigned char> Receipt(int receiptId) {
-    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
-      std::vector<unsigned char> record = host::TableRecord(tspr::kTable, place);
-      std::int32_t id;
-      std::memcpy(&id, record.data() + tspr::kReceiptId, sizeof id);
-      if (id == receiptId) return record;
-    }
-    ADD_FAILURE() << "no receipt " << receiptId;
-    return std::vector<unsigned char>(tspr::kRecordSize);
-  }
   double Total(int receiptId, const std::array<int, 15>& groups) {
     double amount = -1.0;
     EXPECT_EQ(ZliczKwoteParagonuBezGrupy(Receipt(receiptId).data(), groups.data(), &amount), 1);

@@ -31,18 +31,6 @@ using Reliability = GoldenShopSession;
 
 class BadInput : public Reliability {
  protected:
-  // The place of a receipt in table 44 (index 24's order).
-  static std::size_t Place(std::int32_t id) {
-    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
-      std::vector<std::uint8_t> record = host::TableRecord(tspr::kTable, place);
-      std::int32_t found;
-      std::memcpy(&found, record.data() + tspr::kReceiptId, 4);
-      if (found == id) return place;
-    }
-    ADD_FAILURE() << "no receipt " << id;
-    return 0;
-  }
-  static std::vector<std::uint8_t> Receipt(std::int32_t id) { return host::TableRecord(tspr::kTable, Place(id)); }
   static void SetText(std::vector<std::uint8_t>& record, int offset, int room, const std::string& text) {
     std::memset(record.data() + offset, 0, static_cast<std::size_t>(room));
     std::memcpy(record.data() + offset, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(room - 1)));
@@ -54,12 +42,12 @@ class BadInput : public Reliability {
   static void PutText(std::int32_t id, int offset, int room, const std::string& text) {
     std::vector<std::uint8_t> record = Receipt(id);
     SetText(record, offset, room, text);
-    host::PutTableRecord(tspr::kTable, Place(id), record);
+    host::PutTableRecord(tspr::kTable, ReceiptPlace(id), record);
   }
   static void PutShort(std::int32_t id, int offset, std::int16_t value) {
     std::vector<std::uint8_t> record = Receipt(id);
     SetShort(record, offset, value);
-    host::PutTableRecord(tspr::kTable, Place(id), record);
+    host::PutTableRecord(tspr::kTable, ReceiptPlace(id), record);
   }
   // The report of the whole table, checked to be well-formed with nothing left behind.
   std::string Report(const std::string& where) {

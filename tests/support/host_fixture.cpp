@@ -1,10 +1,12 @@
 #include "tests/support/host_fixture.h"
 
+#include "export/record_layout.h"
 #include "frame/host_api.h"
 #include "frame/host_binding.h"
 #include "frame/plugin_state.h"
 #include "host/session/journal.h"
 #include "host/system/module_registration.h"
+#include "host/tables/table_store.h"
 #include "tests/support/files.h"
 
 namespace testsupport {
@@ -80,6 +82,18 @@ void GoldenShopSession::ReadAllRegisters() {
   short flags[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
   HostCashRegisterSelect(flags, 10);
   HostCashRegisterRead(1, 0);
+}
+
+std::size_t GoldenShopSession::ReceiptPlace(std::int32_t id) {
+  for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
+    if (At<std::int32_t>(host::TableRecord(tspr::kTable, place), tspr::kReceiptId) == id) return place;
+  }
+  ADD_FAILURE() << "no receipt " << id;
+  return 0;
+}
+
+std::vector<std::uint8_t> GoldenShopSession::Receipt(std::int32_t id) {
+  return host::TableRecord(tspr::kTable, ReceiptPlace(id));
 }
 
 }  // namespace testsupport

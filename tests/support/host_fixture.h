@@ -69,6 +69,9 @@ class GoldenShopSession : public PluginInProcess {
   GoldenShopSession();
   // Every cash register selected and read, through the plug-in's slots.
   static void ReadAllRegisters();
+  // The place of a receipt in table 44 (index 24's order), and its record as the host holds it.
+  static std::size_t ReceiptPlace(std::int32_t id);
+  static std::vector<std::uint8_t> Receipt(std::int32_t id);
 };
 
 }  // namespace testsupport
