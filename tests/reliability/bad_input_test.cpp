@@ -223,10 +223,7 @@ TEST_F(BadInput, TwoRecordsWithOneReceiptIdInTheTableEachBecomeATransaction) {
 }
 
 TEST_F(BadInput, AShopWithoutReceiptsGivesAnEmptyReportThatIsMailed) {
-  fs::create_directory("shop");
-  WriteBytes("shop/receipts.csv", "register,receiptId,documentNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n");
-  WriteBytes("shop/lines.csv", "receiptId,itemRef,lineAmountA,lineAmountB,goodsGroup,lineState\n");
-  options.shopDir = folder / "shop";
+  options.shopDir = WriteShop("shop", "", "");
   StartSession();
   EXPECT_EQ(RunAutomaticExport(), 1);
   auto reports = ReportFiles();
