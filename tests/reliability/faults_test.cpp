@@ -179,7 +179,7 @@ TEST_F(Faults, ReportFolderThatCannotBeMadeOrWrittenInto) {
 
 TEST_F(Faults, DiskFullWhileTheReportIsWritten) {
   PrepareFolder();
-  ExportOnAFullDisk(clean_.size() - 100, [this] {
+  ExportOnAFullDisk(clean_.size() - 100, [] {
     auto messages = Texts("message");
     return std::find(messages.begin(), messages.end(), kWriteError) != messages.end();
   });
@@ -203,7 +203,7 @@ TEST_F(Faults, DiskFullWhileTheAttachmentOrTheMessageIsWritten) {
   for (auto [limit, reason] : {std::pair{clean_.size() + 50, kAttachmentFailed},
                                std::pair{temporary + 50, kMessageNotWritten}}) {
     PrepareFolder();
-    ExportOnAFullDisk(limit, [this, reason = reason] {
+    ExportOnAFullDisk(limit, [reason = reason] {
       auto messages = Texts("message");
       return std::find(messages.begin(), messages.end(), NotSent(reason)) != messages.end() &&
              Events("mail").empty();
