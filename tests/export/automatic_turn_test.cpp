@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -13,28 +12,15 @@
 #endif
 
 #include "export/automatic_turn.h"
+#include "tests/support/work_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// Each test in a work folder of its own.
 class AutomaticTurn : public ::testing::Test {
- protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    folder_ = fs::temp_directory_path() / ("kronilog-turn-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    fs::current_path(folder_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(folder_);
-  }
-
- private:
-  fs::path previous_;
-  fs::path folder_;
+  testsupport::WorkFolder folder_;
 };
 
 TEST_F(AutomaticTurn, OneHolderAtATimeUntilItsHandleIsClosed) {

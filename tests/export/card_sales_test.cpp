@@ -8,17 +8,15 @@
 #include "export/report_file.h"
 #include "frame/host_api.h"
 #include "host/memory/memory.h"
-#include "tests/export/support.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using export_test::ElementValues;
-using export_test::InProcessHost;
-using export_test::ReadText;
-using export_test::ReportFiles;
-using export_test::SchemaErrors;
-using export_test::WriteText;
+using testsupport::ElementValues;
+using testsupport::ReadBytes;
+using testsupport::ReportFiles;
+using testsupport::SchemaErrors;
 
 // One card receipt of 10 March with one line of the amount (host units) and the remark.
 struct Sale {
@@ -26,24 +24,19 @@ struct Sale {
   std::string remark = "Karta: 7712345";
 };
 
-class CardSales : public InProcessHost {
+class CardSales : public testsupport::GoldenShopSession {
  protected:
   void UseShop(const std::vector<Sale>& sales) {
-    std::string receipts = "register,receiptId,documentNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n";
-    std::string lines = "receiptId,itemRef,lineAmountA,lineAmountB,goodsGroup,lineState\n";
+    std::string receipts;
+    std::string lines;
     for (std::size_t i = 0; i < sales.size(); ++i) {
       const std::string id = std::to_string(i + 1);
       receipts += "1," + id + ",PAR/" + id + ",10.03.26,600,\"" + sales[i].remark + "\",0,0\n";
       lines += id + ",1," + sales[i].amount + ",0,2,1\n";
     }
-    fs::create_directories("shop");
-    WriteText("shop/receipts.csv", receipts);
-    WriteText("shop/lines.csv", lines);
-    options.shopDir = fs::absolute("shop");
-    Rebind();
-    short flags[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    HostCashRegisterSelect(flags, 10);
-    HostCashRegisterRead(1, 0);
+    options.shopDir = testsupport::WriteShop("shop", receipts, lines);
+    StartSession();
+    ReadAllRegisters();
   }
   // "123.45" as grosze.
   static std::int64_t Grosze(const std::string& amount) {
@@ -75,7 +68,7 @@ TEST_F(CardSales, AmountsOfAnySizeAreWrittenAndSummedExactly) {
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
-  const std::string report = ReadText(files[0]);
+  const std::string report = ReadBytes(files[0]);
   EXPECT_EQ(SchemaErrors(files[0]), "");
   const auto amounts = ElementValues(report, "InvoiceAmount");
   ASSERT_EQ(amounts.size(), cases.size());
@@ -100,7 +93,7 @@ TEST_F(CardSales, ControlBytesAfterTheCardMarkerNeverEnterTheCardNumber) {
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(SchemaErrors(files[0]), "");
-  EXPECT_EQ(ElementValues(ReadText(files[0]), "CardNumber"),
+  EXPECT_EQ(ElementValues(ReadBytes(files[0]), "CardNumber"),
             (std::vector<std::string>{"7711111", "77", "7733333", "7744"}));
 }
 

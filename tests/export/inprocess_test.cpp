@@ -17,38 +17,24 @@
 #include "host/program/cash_registers.h"
 #include "host/tables/tables.h"
 #include "host/tables/table_store.h"
-#include "tests/export/support.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using export_test::ElementValues;
-using export_test::InProcessHost;
-using export_test::ReadText;
-using export_test::ReportFiles;
-using export_test::SchemaErrors;
+using testsupport::ElementValues;
+using testsupport::ReadBytes;
+using testsupport::ReportFiles;
+using testsupport::SchemaErrors;
+using testsupport::WriteBytes;
 
 constexpr std::array<int, 15> kNoGroups = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 // As the golden shop's settings give them: 5, 65537 (group 1), 65535 (-1 in 16 bits), 0, 9.
 constexpr std::array<int, 15> kShopGroups = {5, 65537, 65535, -1, -1, -1, 0, -1, -1, -1, -1, -1, -1, -1, 9};
 
-class ExportInProcess : public InProcessHost {
+class ExportInProcess : public testsupport::GoldenShopSession {
  protected:
-  void ReadAllRegisters() {
-    short flags[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    HostCashRegisterSelect(flags, 10);
-    HostCashRegisterRead(1, 0);
-  }
-  std::vector<unsigned char> Receipt(int receiptId) {
-    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
-      std::vector<unsigned char> record = host::TableRecord(tspr::kTable, place);
-      std::int32_t id;
-      std::memcpy(&id, record.data() + tspr::kReceiptId, sizeof id);
-      if (id == receiptId) return record;
-    }
-    ADD_FAILURE() << "no receipt " << receiptId;
-    return std::vector<unsigned char>(tspr::kRecordSize);
-  }
   double Total(int receiptId, const std::array<int, 15>& groups) {
     double amount = -1.0;
     EXPECT_EQ(ZliczKwoteParagonuBezGrupy(Receipt(receiptId).data(), groups.data(), &amount), 1);
@@ -100,7 +86,7 @@ TEST_F(ExportInProcess, LinesTheHostCannotGiveMakeTheReportIncompleteWithOneBox)
     options.tableSizes.clear();
     if (size == 0) options.noTables.insert(number);
     else options.tableSizes[number] = size;
-    Rebind();
+    StartSession();
     fs::remove_all("RAP_KART");
     std::vector<unsigned char> record(tspr::kRecordSize);
     double amount = -1.0;
@@ -121,7 +107,7 @@ TEST_F(ExportInProcess, LinesTheHostCannotGiveMakeTheReportIncompleteWithOneBox)
     EXPECT_TRUE(Events("mail").empty());
     auto files = ReportFiles();
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(ReadText(files[0]).find("</Kronilog>"), std::string::npos);
+    EXPECT_EQ(ReadBytes(files[0]).find("</Kronilog>"), std::string::npos);
     EXPECT_NE(SchemaErrors(files[0]), "");
   }
 }
@@ -133,7 +119,7 @@ TEST_F(ExportInProcess, ReportWithoutTheSalesTableStopsBeforeWritingAnything) {
     options.tableSizes.clear();
     if (size == 0) options.noTables.insert(number);
     else options.tableSizes[number] = size;  // shorter than the fields read
-    Rebind();
+    StartSession();
     EXPECT_EQ(BuildReportFile(1, "10.03.26", "12.03.26"), 0);
     auto messages = Events("message");
     ASSERT_EQ(messages.size(), 1u);
@@ -146,7 +132,7 @@ TEST_F(ExportInProcess, ReportWithoutTheSalesTableStopsBeforeWritingAnything) {
 }
 
 TEST_F(ExportInProcess, ReportThatCannotBeOpenedIsNamedInABoxAndNothingElseHappens) {
-  export_test::WriteText("RAP_KART", "a plain file where the folder should be");
+  WriteBytes("RAP_KART", "a plain file where the folder should be");
   ReadAllRegisters();
   EXPECT_EQ(BuildReportFile(1, "10.03.26", "12.03.26"), 0);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
@@ -167,7 +153,7 @@ TEST_F(ExportInProcess, EmptyBoundsLeaveThePeriodOpenOnThatSide) {
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
-  std::string report = ReadText(files[0]);
+  std::string report = ReadBytes(files[0]);
   EXPECT_EQ(SchemaErrors(files[0]), "");
   EXPECT_EQ(ElementValues(report, "PeriodBegin"), std::vector<std::string>{""});
   EXPECT_EQ(ElementValues(report, "PeriodEnd"), std::vector<std::string>{""});
@@ -182,15 +168,15 @@ TEST_F(ExportInProcess, EmptyBoundsLeaveThePeriodOpenOnThatSide) {
 }
 
 TEST_F(ExportInProcess, PeriodWithoutCardSalesGivesAnEmptyReportThatIsStillMailed) {
-  export_test::WriteText("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=12345\n");
-  Rebind();
+  WriteBytes("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=12345\n");
+  StartSession();
   ReadAllRegisters();
   ASSERT_EQ(BuildReportFile(0, "01.01.26", "02.01.26"), 1);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files[0].filename(), "H12345_20260315102030.xml");
-  std::string report = ReadText(files[0]);
+  std::string report = ReadBytes(files[0]);
   EXPECT_EQ(SchemaErrors(files[0]), "");
   EXPECT_NE(report.find("<Dealer ID=\"12345\">\n"), std::string::npos);
   EXPECT_EQ(report.find("<Transaction>"), std::string::npos);
@@ -202,7 +188,7 @@ TEST_F(ExportInProcess, AutomaticExportLeavesAStateBitItFindsSet) {
   for (bool preset : {false, true}) {
     SCOPED_TRACE(preset);
     options.stateBit = preset;
-    Rebind();
+    StartSession();
     fs::remove("Kronilog.ini");
     EXPECT_EQ(RunAutomaticExport(), 1);
     EXPECT_EQ(host::OutstandingBlocks(), 0);
@@ -228,13 +214,13 @@ TEST_F(ExportInProcess, QuietHostGetsNoAutomaticExportAndTheMenuClearsTheFlag) {
   EXPECT_FALSE(fs::exists("Kronilog.ini"));
 
   options.formDates = {{"11.03.26", "11.03.26"}};
-  Rebind();
+  StartSession();
   *HostQuietFlag() = 1;
   EXPECT_EQ(RunExportFromMenu(), 1);
   EXPECT_EQ(host::QuietFlagValue(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
-  std::string report = ReadText(files[0]);
+  std::string report = ReadBytes(files[0]);
   EXPECT_EQ(ElementValues(report, "PeriodBegin"), std::vector<std::string>{"2026-03-11T00:01:00.000"});
   EXPECT_EQ(ElementValues(report, "PeriodEnd"), std::vector<std::string>{"2026-03-11T23:59:00.000"});
 }
@@ -247,7 +233,7 @@ TEST_F(ExportInProcess, MenuRefusesDatesInTheWrongOrderOrNotDatesWithoutReadingR
                  Case{"10.03.26", "xx.yy.zz", "Niepoprawna data: \"xx.yy.zz\"!"}}) {
     SCOPED_TRACE(c.from);
     options.formDates = {{c.from, c.to}};
-    Rebind();
+    StartSession();
     EXPECT_EQ(RunExportFromMenu(), 0);
     auto alerts = Events("alert");
     ASSERT_EQ(alerts.size(), 1u);
@@ -260,7 +246,7 @@ TEST_F(ExportInProcess, MenuRefusesDatesInTheWrongOrderOrNotDatesWithoutReadingR
 
 TEST_F(ExportInProcess, MenuFormOffersYesterdayAndCancelDoesNothing) {
   options.cancelForm = true;
-  Rebind();
+  StartSession();
   EXPECT_EQ(RunExportFromMenu(), 0);
   auto forms = Events("form");
   ASSERT_EQ(forms.size(), 1u);
@@ -271,9 +257,9 @@ TEST_F(ExportInProcess, MenuFormOffersYesterdayAndCancelDoesNothing) {
 }
 
 TEST_F(ExportInProcess, CashRegisterFlagsComeFromTheSettingsWithDefaultOne) {
-  export_test::WriteText("Kronilog.ini", "[odczytParagonowZKas]\nKasa03=0\nKasa10=0\n");
+  WriteBytes("Kronilog.ini", "[odczytParagonowZKas]\nKasa03=0\nKasa10=0\n");
   options.formDates = {{"10.03.26", "12.03.26"}};
-  Rebind();
+  StartSession();
   EXPECT_EQ(RunExportFromMenu(), 1);
   const std::array<short, 10> expected = {1, 1, 0, 1, 1, 1, 1, 1, 1, 0};
   EXPECT_EQ(host::SelectedCashRegisters(), expected);

@@ -7,13 +7,11 @@
 #include "export/date_texts.h"
 #include "export/report_file.h"
 #include "export/report_text.h"
-#include "tests/export/support.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-using export_test::InProcessHost;
-
-class ExportTexts : public InProcessHost {};
+class ExportTexts : public testsupport::GoldenShopSession {};
 
 std::string Iso(const char* date, const char* time) {
   char out[24];
@@ -45,11 +43,11 @@ TEST_F(ExportTexts, FileTimestampTextHasFourteenDigitsAndHour24JustAfterMidnight
   char out[15];
   EXPECT_STREQ(FileTimestampText(out), "20260315102030");
   options.now = "00:00:30";
-  Rebind();
+  StartSession();
   EXPECT_STREQ(FileTimestampText(out), "20260315240030");
   options.today = "01.01.27";
   options.now = "23:59:59";
-  Rebind();
+  StartSession();
   EXPECT_STREQ(FileTimestampText(out), "20270101235959");
 }
 

@@ -1,5 +1,7 @@
 // Whole sessions through warnik: the golden report of a menu export, and the automatic
 // export across days with the settings file checked after every call.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,14 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "tests/export/support.h"
+#include "tests/support/files.h"
+#include "tests/support/warnik_program.h"
+#include "tests/support/work_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace export_test;
+using namespace testsupport;
 
-const std::string kShop = (DataDir() / "golden_shop").string();
+fs::path DataDir() { return GoldenShop().parent_path(); }  // tests/export/data
+const std::string kShop = GoldenShop().string();
 
 TEST(ExportWarnik, MenuExportOfTheGoldenShopGivesTheGoldenReport) {
   WorkFolder folder;
@@ -30,8 +35,8 @@ TEST(ExportWarnik, MenuExportOfTheGoldenShopGivesTheGoldenReport) {
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files[0].filename(), "H0007_20260315102030.xml");
-  std::string report = ReadText(files[0]);
-  std::string golden = ReadText(DataDir() / "golden_report.xml");
+  std::string report = ReadBytes(files[0]);
+  std::string golden = ReadBytes(DataDir() / "golden_report.xml");
   EXPECT_EQ(report, golden);
   EXPECT_EQ(SchemaErrors(files[0]), "");
 
@@ -52,7 +57,7 @@ TEST(ExportWarnik, MenuExportOfTheGoldenShopGivesTheGoldenReport) {
   EXPECT_EQ(messages[0]["style"], 512);
   EXPECT_EQ(messages[1]["text"], "Wyeksportowano raport na serwer do pliku H0007_20260315102030.xml");
   // The export log's line for the export that went out.
-  EXPECT_EQ(ReadText("Kronilog.log"),
+  EXPECT_EQ(ReadBytes("Kronilog.log"),
             "2026-03-15 10:20:30 menu okres=10.03.26-12.03.26 transakcje=9 pominiete=0 suma=45.71 "
             "plik=H0007_20260315102030.xml wynik=wyslany poczta=1\r\n");
   auto sleeps = JournalEvents("journal.jsonl", "sleep");
@@ -87,7 +92,7 @@ AutoExport RunAutoExport(const std::string& today, std::vector<std::string> extr
   }
   for (const auto& file : ReportFiles()) {
     if (std::find(before.begin(), before.end(), file) != before.end()) continue;
-    std::string report = ReadText(file);
+    std::string report = ReadBytes(file);
     if (report.find("</Kronilog>") == std::string::npos) {
       result.newReports.push_back("incomplete");
       continue;
@@ -114,13 +119,13 @@ TEST(ExportWarnik, AutomaticExportCoversTheDaysSinceTheLastOneUpToYesterday) {
   EXPECT_EQ(run.newReports, (Reports{"2026-03-13..2026-03-14"}));
   EXPECT_EQ(Stored(), "15.03.26");
   EXPECT_EQ(LastRange(), "Eksport danych od 13.03.26 do 14.03.26");
-  std::string settingsAfterFirst = ReadText("Kronilog.ini");
+  std::string settingsAfterFirst = ReadBytes("Kronilog.ini");
 
   // The same day again: nothing at all.
   run = RunAutoExport("15.03.26");
   EXPECT_EQ(run.entryResult, 0);
   EXPECT_TRUE(run.newReports.empty());
-  EXPECT_EQ(ReadText("Kronilog.ini"), settingsAfterFirst);
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), settingsAfterFirst);
 
   // After D-1: D-2..D-1, overlapping the last range by a day.
   run = RunAutoExport("16.03.26");
@@ -149,7 +154,7 @@ TEST(ExportWarnik, AutomaticExportWithAStoredDateAfterTodayOrNotADate) {
   for (const char* stored : {"30.03.26", "garbage", ""}) {
     SCOPED_TRACE(stored);
     fs::remove_all("RAP_KART");  // the same day and time make the same file name
-    WriteText("Kronilog.ini", std::string("[danePomocnicze]\nDataOstatniegoEksportu=") + stored + "\n");
+    WriteBytes("Kronilog.ini", std::string("[danePomocnicze]\nDataOstatniegoEksportu=") + stored + "\n");
     AutoExport run = RunAutoExport("24.03.26");
     EXPECT_EQ(run.entryResult, 1);
     EXPECT_EQ(run.newReports, (Reports{"2026-03-22..2026-03-23"}));
@@ -159,12 +164,12 @@ TEST(ExportWarnik, AutomaticExportWithAStoredDateAfterTodayOrNotADate) {
 
 TEST(ExportWarnik, AutomaticExportWaitsForAReadyHostAndKeepsAPresetStateBit) {
   WorkFolder folder;
-  WriteText("Kronilog.ini", "[danePomocnicze]\nDataOstatniegoEksportu=20.03.26\n");
-  std::string settings = ReadText("Kronilog.ini");
+  WriteBytes("Kronilog.ini", "[danePomocnicze]\nDataOstatniegoEksportu=20.03.26\n");
+  std::string settings = ReadBytes("Kronilog.ini");
   AutoExport run = RunAutoExport("25.03.26", {"--not-ready", "--journal", "not-ready.jsonl"});
   EXPECT_EQ(run.entryResult, 1);
   EXPECT_TRUE(run.newReports.empty());
-  EXPECT_EQ(ReadText("Kronilog.ini"), settings);
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), settings);
   EXPECT_TRUE(JournalEvents("not-ready.jsonl", "state-flags").empty());
   EXPECT_TRUE(JournalEvents("not-ready.jsonl", "cash-registers").empty());
 
@@ -203,8 +208,8 @@ TEST(ExportWarnik, AFailedAutomaticExportIsToldOnceKeptDueAndTriedAgainTheNextDa
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WorkFolder folder;
-    WriteText("Kronilog.ini", "[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
-    if (c.name == "RAP_KART a plain file") WriteText("RAP_KART", "a plain file where the folder should be");
+    WriteBytes("Kronilog.ini", "[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+    if (c.name == "RAP_KART a plain file") WriteBytes("RAP_KART", "a plain file where the folder should be");
     if (c.name == "message.eml a folder") fs::create_directory("message.eml");
 
     std::vector<std::string> failing = c.hostOptions;
@@ -250,7 +255,7 @@ std::optional<std::string> UnsentSince() { return IniValue("Kronilog.ini", "dane
 // The export log's lines without their time stamps.
 std::vector<std::string> LogLines() {
   std::vector<std::string> lines;
-  std::istringstream in(ReadText("Kronilog.log"));
+  std::istringstream in(ReadBytes("Kronilog.log"));
   std::string line;
   while (std::getline(in, line)) {
     EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;
@@ -269,7 +274,7 @@ std::size_t OutboxMails() {
 // goes out covers every day from the first day the first failed one was to cover.
 // What a log line says of a report: its transactions and its checksum as the file holds them.
 std::string Holds(const std::string& file) {
-  const std::string report = ReadText(fs::path("RAP_KART") / file);
+  const std::string report = ReadBytes(fs::path("RAP_KART") / file);
   const auto checksum = ElementValues(report, "Checksum");
   return "transakcje=" + std::to_string(ElementValues(report, "Transaction").size()) +
          " pominiete=0 suma=" + (checksum.empty() ? "-" : checksum[0]) + " plik=" + file;
@@ -338,7 +343,7 @@ TEST(ExportWarnik, FourAutomaticExportsStartedTogetherInOneFolderMailOnce) {
   for (int i = 1; i <= 4; ++i) all += "(" + session + "; echo $? > status" + std::to_string(i) + ") & ";
   all += "wait)";
   ASSERT_EQ(std::system(all.c_str()), 0);
-  for (int i = 1; i <= 4; ++i) EXPECT_EQ(ReadText("status" + std::to_string(i)), "0\n") << i;
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(ReadBytes("status" + std::to_string(i)), "0\n") << i;
   EXPECT_EQ(ReportFiles().size(), 1u);
   EXPECT_EQ(OutboxMails(), 1u);
   EXPECT_EQ(LogLines().size(), 1u);
@@ -393,8 +398,8 @@ TEST(ExportWarnik, APartnerNumberOfZeroOrBelowIsRefused) {
   for (const std::string partner : {"0", "-5"}) {
     SCOPED_TRACE(partner);
     WorkFolder folder;
-    WriteText("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=" + partner +
-                                  "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+    WriteBytes("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=" + partner +
+                                   "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
     AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, 3);
     EXPECT_EQ(run.entryResult, 1);
     const auto messages = JournalEvents("journal.jsonl", "message");
@@ -428,9 +433,9 @@ TEST(ExportWarnik, AnUndeliveredMessageKeepsItsDaysOnlyWhereTheShopTrustsTheAnsw
   for (const auto& c : cases) {
     SCOPED_TRACE(c.check);
     WorkFolder folder;
-    WriteText("Kronilog.ini", "[ustawieniaEmail]\nsprawdzWynikWysylki=" + c.check +
-                                  "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
-    WriteText("outbox", "a plain file where the outbox should be");
+    WriteBytes("Kronilog.ini", "[ustawieniaEmail]\nsprawdzWynikWysylki=" + c.check +
+                                   "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
+    WriteBytes("outbox", "a plain file where the outbox should be");
     AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, c.status);
     EXPECT_EQ(run.newReports, (Reports{"2026-03-09..2026-03-14"}));
     const auto messages = JournalEvents("journal.jsonl", "message");
@@ -475,7 +480,7 @@ TEST(ExportWarnik, TheExportLogTurnsOverPastOneMebibyteAndNeverStopsAnExport) {
     if (c.logBefore.empty()) {
       fs::create_directory("Kronilog.log");
     } else {
-      WriteText("Kronilog.log", c.logBefore);
+      WriteBytes("Kronilog.log", c.logBefore);
     }
     RunResult run = RunWarnik({"--shop", kShop, "--today", "15.03.26", "--now", "08:00:00", "--no-wait",
                                "menu-export", "10.03.26", "12.03.26"});
@@ -485,7 +490,7 @@ TEST(ExportWarnik, TheExportLogTurnsOverPastOneMebibyteAndNeverStopsAnExport) {
     EXPECT_EQ(LogLines().size(), c.linesAfter);
     EXPECT_EQ(fs::exists("Kronilog.log.1"), c.turnedOver);
     if (c.turnedOver) {
-      EXPECT_EQ(ReadText("Kronilog.log.1"), old);
+      EXPECT_EQ(ReadBytes("Kronilog.log.1"), old);
     }
     EXPECT_LE(fs::file_size("Kronilog.log"), 1024u * 1024u);
   }
@@ -506,7 +511,7 @@ TEST(ExportWarnik, DISABLED_PerformanceOfADaysExport) {
     ASSERT_EQ(run.status, 0) << run.output;
     auto files = ReportFiles();
     ASSERT_FALSE(files.empty());
-    std::string report = ReadText(files.back());
+    std::string report = ReadBytes(files.back());
     std::printf("%ld receipts: %zu transactions, %.2f s\n", receipts,
                 ElementValues(report, "CardNumber").size(), seconds);
     fs::remove_all("RAP_KART");

@@ -15,6 +15,7 @@
 #include "host/system/module_registration.h"
 #include "host/system/platform_handlers.h"
 #include "platform/win32.h"
+#include "tests/support/work_folder.h"
 
 namespace {
 
@@ -24,12 +25,6 @@ using nlohmann::json;
 class Entries : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("kronilog-entries-" + std::to_string(::getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    previous = fs::current_path();
-    fs::current_path(folder);
     options.journalFile = folder / "journal.jsonl";
     options.quietTerminal = true;
     options.instantSleep = true;
@@ -37,8 +32,6 @@ class Entries : public ::testing::Test {
   void TearDown() override {
     if (session) session->Unload();
     session.reset();
-    fs::current_path(previous);
-    fs::remove_all(folder);
   }
 
   void Load() {
@@ -76,7 +69,8 @@ class Entries : public ::testing::Test {
     return messages.empty() ? "" : messages[0].value("text", "");
   }
 
-  fs::path folder, previous;
+  testsupport::WorkFolder work_;
+  const fs::path folder = work_.path();
   host::Options options;
   std::unique_ptr<host::PluginSession> session;
 };

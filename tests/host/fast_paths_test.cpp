@@ -25,11 +25,14 @@
 #include "host/shop/shop_loader.h"
 #include "host/shop/csv_reader.h"
 #include "host/tables/table_store.h"
-#include "tests/host/support/test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-class FastPaths : public InTempFolder {};
+using testsupport::ReadBytes;
+
+class FastPaths : public testsupport::InProcessHost {};
 
 // What the conversion must give: the whole text converted, then cut before the first
 // character that does not fit whole.
@@ -85,7 +88,7 @@ TEST_F(FastPaths, UnformattedWritesMatchTheFormatter) {
   EXPECT_EQ(host::HostFilePrintf(file, "[%s]\n", "x"), 4);  // still formatted
   EXPECT_EQ(host::HostFilePrintf(file, "%s%s", "a", "b"), 2);
   EXPECT_EQ(host::HostCloseFile(file), 0);
-  EXPECT_EQ(ReadAll("out.txt"), "100% <pewne>%d%s%n\n\n[x]\nab");
+  EXPECT_EQ(ReadBytes("out.txt"), "100% <pewne>%d%s%n\n\n[x]\nab");
   EXPECT_EQ(host::HostFilePrintf(nullptr, "%s", "x"), -1);
 }
 

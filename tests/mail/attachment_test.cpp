@@ -13,13 +13,14 @@
 #include "host/all_services.h"
 #include "mail/attachment.h"
 #include "mail_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
 using mailtest::Lines;
 using mailtest::MailTest;
-using mailtest::ReadBytes;
-using mailtest::WriteBytes;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 struct Split {
   std::string stem;

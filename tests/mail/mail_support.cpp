@@ -10,20 +10,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
-#include "frame/host_binding.h"
-#include "frame/plugin_state.h"
-#include "mail/report_message.h"
-#include "host/texts/codepages.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"
-#include "host/session/plugin_session.h"
-#include "host/session/journal.h"
-#include "host/system/module_registration.h"
-#include "host/system/platform_handlers.h"
+#include "host/texts/codepages.h"
+#include "mail/report_message.h"
+#include "tests/support/files.h"
 
 namespace mailtest {
 namespace {
@@ -56,24 +49,12 @@ std::vector<char*> Arguments(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-std::string ReadBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 std::string WithoutSubmissionHeaders(const std::string& delivered) {
   std::string text = delivered;
   for (const char* name : {"Date: ", "Message-ID: "}) {
     if (text.starts_with(name)) text.erase(0, text.find('\n') + 1);
   }
   return text;
-}
-
-void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -86,14 +67,6 @@ std::vector<std::string> Lines(const std::string& text) {
     start = end + 1;
   }
   return lines;
-}
-
-std::vector<nlohmann::json> Events(const std::string& kind) {
-  std::vector<nlohmann::json> found;
-  for (const nlohmann::json& event : host::JournalEntries()) {
-    if (event.value("event", "") == kind) found.push_back(event);
-  }
-  return found;
 }
 
 int SendMessage(const char* stamp, const char* shop, const char* reportPath, std::string* reason) {
@@ -152,39 +125,11 @@ nlohmann::json ParseMessage(const std::filesystem::path& message,
   return nlohmann::json::parse(*output, nullptr, false);
 }
 
-void MailTest::SetUp() {
-  previous_ = std::filesystem::current_path();
-  std::string pattern = (std::filesystem::temp_directory_path() / "mailtest-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  folder_ = pattern;
-  std::filesystem::current_path(folder_);
-  StartSession();
-}
-
 void MailTest::TearDown() {
-  // Whatever a test did, every file is closed and every block given back.
   EXPECT_EQ(host::OpenFiles(), 0);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   EXPECT_EQ(host::UnknownFrees(), 0);
-  ResetHostBinding();
-  hostModule = nullptr;
-  host::UnregisterWarnikModule();
-  // The session ends: the host lets go of everything it kept (blocks kept for reuse too).
-  host::Options ended;
-  ended.quietTerminal = true;
-  host::ResetHost(ended);
-  std::filesystem::current_path(previous_);
-  std::error_code ignored;
-  std::filesystem::remove_all(folder_, ignored);
-}
-
-void MailTest::StartSession(host::Options options) {
-  options.quietTerminal = true;
-  options.instantSleep = true;
-  host::ResetHost(options);
-  hostModule = host::RegisterWarnikModule();
-  ResetHostBinding();
-  ASSERT_EQ(BindAllHostServices(), 0);
+  PluginInProcess::TearDown();
 }
 
 SmtpServer::SmtpServer(const std::filesystem::path& folder, Config config)
@@ -268,7 +213,7 @@ std::vector<std::filesystem::path> SmtpServer::Messages() const {
 nlohmann::json SmtpServer::Envelope(const std::filesystem::path& message) const {
   std::filesystem::path envelope = message;
   envelope.replace_extension(".json");
-  return nlohmann::json::parse(ReadBytes(envelope), nullptr, false);
+  return nlohmann::json::parse(testsupport::ReadBytes(envelope), nullptr, false);
 }
 
 bool SmtpServer::Stop() {

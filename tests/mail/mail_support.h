@@ -1,5 +1,5 @@
-// What the mail tests share: a private working folder, the plug-in bound in this process to
-// the emulator, the loopback SMTP server, and Python's MIME parser.
+// What the mail tests share beyond tests/support: the plug-in bound in this process with
+// nothing left behind, the loopback SMTP server, and Python's MIME parser.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,22 +11,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/session/session_options.h"
-#include "host/session/journal.h"
-#include "host/session/terminal.h"
+#include "tests/support/host_fixture.h"
 
 namespace mailtest {
 
-std::string ReadBytes(const std::filesystem::path& file);
-void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::vector<std::string> Lines(const std::string& text);  // split at LF, no LF kept
 
 // A delivered message without the Date and Message-ID lines the host's hand-over put before
 // it (what the plug-in wrote); the text unchanged when it does not begin with them.
 std::string WithoutSubmissionHeaders(const std::string& delivered);
-
-// The journal events of one kind since the session began.
-std::vector<nlohmann::json> Events(const std::string& kind);
 
 // The report message as the report file writer sends it: 1 when it was handed over; reason,
 // when given, gets why not (UTF-8).
@@ -42,19 +35,11 @@ std::optional<std::string> Run(const std::vector<std::string>& argv, int timeout
 nlohmann::json ParseMessage(const std::filesystem::path& message,
                             const std::filesystem::path& folder);
 
-// Every test runs in a fresh folder of its own, with a fresh host session, and the plug-in's
-// code in this process bound to module WARNIK as at load.
-class MailTest : public ::testing::Test {
+// The plug-in's code in this process bound to module WARNIK (tests/support/host_fixture.h);
+// whatever a test did, every host file is closed and every block given back at its end.
+class MailTest : public testsupport::PluginInProcess {
  protected:
-  void SetUp() override;
   void TearDown() override;
-
-  // Starts a new host session with these options (quiet terminal, instant sleeps) and binds
-  // the plug-in's slots again.
-  void StartSession(host::Options options = {});
-
-  std::filesystem::path folder_;
-  std::filesystem::path previous_;
 };
 
 // The SMTP server of tests/mail/smtp_server.py on a free loopback port, with one account.

@@ -11,16 +11,16 @@
 #include "mail/header_text.h"
 #include "mail/report_message.h"
 #include "mail_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
-using mailtest::Events;
 using mailtest::Lines;
 using mailtest::MailTest;
 using mailtest::ParseMessage;
-using mailtest::ReadBytes;
 using mailtest::WithoutSubmissionHeaders;
-using mailtest::WriteBytes;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 constexpr char kStamp[] = "2026-03-31T14:05:00.000";
 constexpr char kReportPath[] = "RAP_KART\\H0042_20260331140500.xml";

@@ -5,23 +5,22 @@
 
 #include "host/mail/mail_service.h"
 #include "mail_support.h"
+#include "tests/support/files.h"
 #include "scripted_smtp_server.h"
 
 namespace {
 
-using mailtest::Events;
 using mailtest::MailTest;
 using mailtest::ScriptedSmtpServer;
 using mailtest::SmtpScript;
-using mailtest::WriteBytes;
+using testsupport::WriteBytes;
 
 class SmtpFaults : public MailTest {
  protected:
   void SetUp() override {
     MailTest::SetUp();
-    host::Options options;
     options.smtp = true;
-    StartSession(options);
+    StartSession();
     WriteMessage(0);
   }
   void TearDown() override {

@@ -19,16 +19,16 @@
 #include "host/system/platform_handlers.h"
 #include "mail/report_message.h"
 #include "mail_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
-using mailtest::Events;
 using mailtest::MailTest;
 using mailtest::ParseMessage;
-using mailtest::ReadBytes;
-using mailtest::WithoutSubmissionHeaders;
 using mailtest::SmtpServer;
-using mailtest::WriteBytes;
+using mailtest::WithoutSubmissionHeaders;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 constexpr char kStamp[] = "2026-03-31T14:05:00.000";
 constexpr char kReportPath[] = "RAP_KART\\H0042_20260331140500.xml";
@@ -38,13 +38,6 @@ constexpr char kPasswordMazovia[] = "tajne-has\x92o";
 std::string WithoutCr(std::string text) {
   std::erase(text, '\r');
   return text;
-}
-
-// The plug-in hands every whole message over; whether it arrived is the host's delivery.
-int Delivered() {
-  EXPECT_EQ(mailtest::SendMessage(kStamp, "Sklep", kReportPath), 1);
-  const auto mails = Events("mail");
-  return !mails.empty() && mails.back()["delivered"] == true ? 1 : 0;
 }
 
 class Smtp : public MailTest {
@@ -72,20 +65,26 @@ class Smtp : public MailTest {
     Set("haslo", password);
     Set("adresat", "raporty@operator.test, kopia@operator.test");
     Set("uwierzytelnienie", std::to_string(authentication));
-    host::Options options;
     options.smtp = true;
-    StartSession(options);
+    StartSession();
   }
 
   void Set(const std::string& key, const std::string& value) {
     ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaEmail", key, value), 0);
   }
 
+  // The plug-in hands every whole message over; whether it arrived is the host's delivery.
+  static int Delivered() {
+    EXPECT_EQ(mailtest::SendMessage(kStamp, "Sklep", kReportPath), 1);
+    const auto mails = Events("mail");
+    return !mails.empty() && mails.back()["delivered"] == true ? 1 : 0;
+  }
+
   std::string report_;
 };
 
 TEST_F(Smtp, TheServerReceivesTheComposedMessage) {
-  SmtpServer server(folder_, {});
+  SmtpServer server(folder, {});
   ASSERT_TRUE(server.running());
   UseServer(server, kPasswordMazovia, 1);
 
@@ -116,14 +115,14 @@ TEST_F(Smtp, TheServerReceivesTheComposedMessage) {
 }
 
 TEST_F(Smtp, AWrongPasswordFailsAndIsReportedWithoutThePassword) {
-  SmtpServer server(folder_, {});
+  SmtpServer server(folder, {});
   ASSERT_TRUE(server.running());
   const std::string wrong = "zle-haslo-123";
   UseServer(server, wrong, 1);
 
-  host::Options options = host::options();
-  options.quietTerminal = false;
-  host::ResetHost(options);  // the terminal is watched: the binding of StartSession stays
+  host::Options watched = host::options();
+  watched.quietTerminal = false;
+  host::ResetHost(watched);  // the terminal is watched: the binding of StartSession stays
   testing::internal::CaptureStdout();
   const int result = Delivered();
   const std::string terminal = testing::internal::GetCapturedStdout();
@@ -147,7 +146,7 @@ TEST_F(Smtp, AWrongPasswordFailsAndIsReportedWithoutThePassword) {
 }
 
 TEST_F(Smtp, WithoutLoginTheServerRefusesTheSender) {
-  SmtpServer server(folder_, {});
+  SmtpServer server(folder, {});
   ASSERT_TRUE(server.running());
   UseServer(server, kPasswordMazovia, 0);
   EXPECT_EQ(Delivered(), 0);
@@ -158,7 +157,7 @@ TEST_F(Smtp, WithoutLoginTheServerRefusesTheSender) {
 TEST_F(Smtp, DefaultAuthenticationUsesStartTlsThenLogsIn) {
   SmtpServer::Config config;
   config.tls = true;
-  SmtpServer server(folder_, config);
+  SmtpServer server(folder, config);
   ASSERT_TRUE(server.running());
   host::SetSmtpCaFile(server.certificate());
   UseServer(server, kPasswordMazovia, 17);
@@ -171,7 +170,7 @@ TEST_F(Smtp, DefaultAuthenticationUsesStartTlsThenLogsIn) {
 TEST_F(Smtp, StartTlsWithAnUntrustedCertificateFails) {
   SmtpServer::Config config;
   config.tls = true;
-  SmtpServer server(folder_, config);
+  SmtpServer server(folder, config);
   ASSERT_TRUE(server.running());
   UseServer(server, kPasswordMazovia, 17);  // the system's certificates: not this one
   EXPECT_EQ(Delivered(), 0);
@@ -180,7 +179,7 @@ TEST_F(Smtp, StartTlsWithAnUntrustedCertificateFails) {
 
 TEST_F(Smtp, StartTlsIsRequiredNotHoped) {
   // A server that offers no STARTTLS: with 17 the password is never sent in the clear.
-  SmtpServer server(folder_, {});
+  SmtpServer server(folder, {});
   ASSERT_TRUE(server.running());
   UseServer(server, kPasswordMazovia, 17);
   EXPECT_EQ(Delivered(), 0);
@@ -191,15 +190,14 @@ TEST_F(Smtp, StartTlsIsRequiredNotHoped) {
 TEST_F(Smtp, NoServerListeningFailsInBoundedTime) {
   int port = 0;
   {
-    SmtpServer server(folder_, {});
+    SmtpServer server(folder, {});
     ASSERT_TRUE(server.running());
     port = server.port();
     ASSERT_TRUE(server.Stop());
   }
   Set("hostSMTP", "127.0.0.1:" + std::to_string(port));
-  host::Options options;
   options.smtp = true;
-  StartSession(options);
+  StartSession();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Delivered(), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
@@ -208,11 +206,10 @@ TEST_F(Smtp, NoServerListeningFailsInBoundedTime) {
 
 TEST_F(Smtp, LinesOfDotsArriveIntact) {
   // A lone "." would end the data early if it were not escaped on the way.
-  SmtpServer server(folder_, {});
+  SmtpServer server(folder, {});
   ASSERT_TRUE(server.running());
-  host::Options options;
   options.smtp = true;
-  StartSession(options);
+  StartSession();
   const std::string message =
       "From: sklep@mail.test\nTo: raporty@operator.test\n\n.\n..x\n.\r\nend\n";
   WriteBytes("message.eml", message);
@@ -239,9 +236,8 @@ TEST_F(Smtp, AServerThatNeverAnswersIsGivenUpInBoundedTime) {
   ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
 
   Set("hostSMTP", "127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
-  host::Options options;
   options.smtp = true;
-  StartSession(options);
+  StartSession();
   host::SetSmtpTimeouts(1, 2);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Delivered(), 0);

@@ -1,60 +1,40 @@
 // Whole sessions through warnik: a menu export of the sample shop mails its report, into the
 // outbox or over SMTP to the loopback server, and a refused delivery lets the export finish.
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <regex>
 
 #include "host/settings/settings_service.h"
 #include "host/settings/known_settings.h"
 #include "mail_support.h"
+#include "tests/support/files.h"
+#include "tests/support/warnik_program.h"
+#include "tests/support/work_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using mailtest::Lines;
 using mailtest::ParseMessage;
-using mailtest::ReadBytes;
-using mailtest::WithoutSubmissionHeaders;
 using mailtest::SmtpServer;
+using mailtest::WithoutSubmissionHeaders;
+using testsupport::JournalEvents;
+using testsupport::ReadBytes;
+using testsupport::ReportFiles;
 
-struct Session {
-  int status = -1;
-  std::string output;
-};
+using Session = testsupport::RunResult;
 
 // One warnik session in the current folder, on the sample shop with a fixed clock and seed.
 Session RunWarnik(const std::vector<std::string>& extra) {
-  std::string command = "'" WARNIK_PATH "' --shop '" KRONILOG_SOURCE_DIR
-                        "/examples/shop' --today 15.03.26 --now 10:20:30 --seed 5 --no-wait"
-                        " --journal journal.jsonl";
-  for (const std::string& word : extra) command += " '" + word + "'";
-  command += " menu-export 01.03.26 14.03.26 </dev/null 2>&1";
-  Session session;
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return session;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) session.output.append(buffer, n);
-  const int status = pclose(pipe);
-  session.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return session;
-}
-
-std::vector<nlohmann::json> JournalEvents(const std::string& kind) {
-  std::vector<nlohmann::json> events;
-  for (const std::string& line : Lines(ReadBytes("journal.jsonl"))) {
-    nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
-    if (event.is_object() && event.value("event", "") == kind) events.push_back(event);
-  }
-  return events;
+  std::vector<std::string> arguments = {"--shop", KRONILOG_SOURCE_DIR "/examples/shop", "--today", "15.03.26",
+                                        "--now", "10:20:30", "--seed", "5", "--no-wait",
+                                        "--journal", "journal.jsonl"};
+  arguments.insert(arguments.end(), extra.begin(), extra.end());
+  arguments.insert(arguments.end(), {"menu-export", "01.03.26", "14.03.26"});
+  return testsupport::RunWarnik(arguments);
 }
 
 fs::path OnlyReport() {
-  std::vector<fs::path> reports;
-  for (const auto& entry : fs::directory_iterator("RAP_KART")) reports.push_back(entry.path());
+  const auto reports = ReportFiles();
   return reports.size() == 1 ? reports[0] : fs::path();
 }
 
@@ -66,19 +46,7 @@ std::string CreationDate(const std::string& report) {
 
 class WarnikMail : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "warnikmail-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    fs::current_path(folder_);
-    fs::copy_file(KRONILOG_SOURCE_DIR "/examples/Kronilog.ini", "Kronilog.ini");
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
+  void SetUp() override { fs::copy_file(KRONILOG_SOURCE_DIR "/examples/Kronilog.ini", "Kronilog.ini"); }
 
   void UseServer(const SmtpServer& server, const std::string& password) {
     const std::pair<const char*, std::string> settings[] = {
@@ -93,8 +61,8 @@ class WarnikMail : public ::testing::Test {
     }
   }
 
-  fs::path folder_;
-  fs::path previous_;
+  testsupport::WorkFolder work_;
+  const fs::path folder = work_.path();
 };
 
 TEST_F(WarnikMail, MenuExportPutsTheReportMailIntoTheOutbox) {
@@ -114,7 +82,7 @@ TEST_F(WarnikMail, MenuExportPutsTheReportMailIntoTheOutbox) {
   EXPECT_EQ(parsed["parts"][1]["filename"], report.filename().string());
   EXPECT_EQ(ReadBytes(parsed["parts"][1]["file"].get<std::string>()), ReadBytes(report));
 
-  const auto mails = JournalEvents("mail");
+  const auto mails = JournalEvents("journal.jsonl", "mail");
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0]["delivered"], true);
   EXPECT_EQ(mails[0]["server"], "smtp.example.invalid");
@@ -123,7 +91,7 @@ TEST_F(WarnikMail, MenuExportPutsTheReportMailIntoTheOutbox) {
 }
 
 TEST_F(WarnikMail, MenuExportWithSmtpReachesTheServer) {
-  SmtpServer server(folder_, {});
+  SmtpServer server(folder, {});
   ASSERT_TRUE(server.running());
   UseServer(server, "tajne-has\x92o");  // the settings file holds Mazovia
 
@@ -140,7 +108,7 @@ TEST_F(WarnikMail, MenuExportWithSmtpReachesTheServer) {
 }
 
 TEST_F(WarnikMail, RefusedDeliveryIsReportedAndTheExportFinishes) {
-  SmtpServer server(folder_, {});
+  SmtpServer server(folder, {});
   ASSERT_TRUE(server.running());
   UseServer(server, "zle-haslo-9");
 
@@ -149,7 +117,7 @@ TEST_F(WarnikMail, RefusedDeliveryIsReportedAndTheExportFinishes) {
   EXPECT_TRUE(server.Messages().empty());
   EXPECT_FALSE(OnlyReport().empty());
 
-  const auto mails = JournalEvents("mail");
+  const auto mails = JournalEvents("journal.jsonl", "mail");
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0]["delivered"], false);
   EXPECT_NE(mails[0]["reason"].get<std::string>().find("535"), std::string::npos);
@@ -157,7 +125,7 @@ TEST_F(WarnikMail, RefusedDeliveryIsReportedAndTheExportFinishes) {
   EXPECT_EQ(session.output.find("zle-haslo-9"), std::string::npos);
   EXPECT_EQ(ReadBytes("journal.jsonl").find("zle-haslo-9"), std::string::npos);
   // The writer's own closing notice follows the hand-over all the same.
-  const auto messages = JournalEvents("message");
+  const auto messages = JournalEvents("journal.jsonl", "message");
   ASSERT_FALSE(messages.empty());
   EXPECT_NE(messages.back()["text"].get<std::string>().find("Wyeksportowano"), std::string::npos);
 }
@@ -171,9 +139,7 @@ TEST_F(WarnikMail, TwoExportsStartedTogetherInOneFolderKeepTheirReportsAndMessag
   const std::string both = "(" + session + " & " + session + " & wait)";
   ASSERT_EQ(std::system(both.c_str()), 0);
 
-  std::vector<fs::path> reports;
-  for (const auto& entry : fs::directory_iterator("RAP_KART")) reports.push_back(entry.path());
-  std::sort(reports.begin(), reports.end());
+  const auto reports = ReportFiles();
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[0].filename(), "H1234_20260401090000.xml");
   EXPECT_EQ(reports[1].filename(), "H1234_20260401090000_2.xml");

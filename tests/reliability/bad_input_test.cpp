@@ -20,32 +20,17 @@
 #include "host/tables/tables.h"
 #include "host/tables/table_store.h"
 #include "settings/settings.h"
-#include "tests/reliability/support.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace reliability;
+using namespace testsupport;
+using Reliability = GoldenShopSession;
 
 class BadInput : public Reliability {
  protected:
-  void ReadAllRegisters() {
-    short flags[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    HostCashRegisterSelect(flags, 10);
-    HostCashRegisterRead(1, 0);
-  }
-  // The place of a receipt in table 44 (index 24's order).
-  static std::size_t Place(std::int32_t id) {
-    for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
-      std::vector<std::uint8_t> record = host::TableRecord(tspr::kTable, place);
-      std::int32_t found;
-      std::memcpy(&found, record.data() + tspr::kReceiptId, 4);
-      if (found == id) return place;
-    }
-    ADD_FAILURE() << "no receipt " << id;
-    return 0;
-  }
-  static std::vector<std::uint8_t> Receipt(std::int32_t id) { return host::TableRecord(tspr::kTable, Place(id)); }
   static void SetText(std::vector<std::uint8_t>& record, int offset, int room, const std::string& text) {
     std::memset(record.data() + offset, 0, static_cast<std::size_t>(room));
     std::memcpy(record.data() + offset, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(room - 1)));
@@ -57,12 +42,12 @@ class BadInput : public Reliability {
   static void PutText(std::int32_t id, int offset, int room, const std::string& text) {
     std::vector<std::uint8_t> record = Receipt(id);
     SetText(record, offset, room, text);
-    host::PutTableRecord(tspr::kTable, Place(id), record);
+    host::PutTableRecord(tspr::kTable, ReceiptPlace(id), record);
   }
   static void PutShort(std::int32_t id, int offset, std::int16_t value) {
     std::vector<std::uint8_t> record = Receipt(id);
     SetShort(record, offset, value);
-    host::PutTableRecord(tspr::kTable, Place(id), record);
+    host::PutTableRecord(tspr::kTable, ReceiptPlace(id), record);
   }
   // The report of the whole table, checked to be well-formed with nothing left behind.
   std::string Report(const std::string& where) {
@@ -76,7 +61,7 @@ class BadInput : public Reliability {
       ADD_FAILURE() << where << ": " << reports.size() << " reports";
       return "";
     }
-    std::string report = ReadText(reports[0]);
+    std::string report = ReadBytes(reports[0]);
     EXPECT_TRUE(WellFormed(report)) << where << "\n" << report;
     return report;
   }
@@ -97,9 +82,9 @@ TEST_F(BadInput, OverlongAndOddValuesInEverySettingsKey) {
       EXPECT_EQ(host::OpenFiles(), 0) << where;
       auto reports = ReportFiles();
       ASSERT_EQ(reports.size(), 1u) << where;
-      EXPECT_TRUE(WellFormed(ReadText(reports[0]))) << where;
+      EXPECT_TRUE(WellFormed(ReadBytes(reports[0]))) << where;
       // The shop name reaches the message's first line cut to its 99 bytes.
-      const std::string message = ReadText("message.eml");
+      const std::string message = ReadBytes("message.eml");
       const std::string firstLine = message.substr(0, message.find('\n'));
       EXPECT_LE(firstLine.size(), std::string("Subject: Raport ze sklepu .").size() + 2 * 99) << where;
     }
@@ -158,7 +143,7 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
     EXPECT_EQ(boxes, std::vector<std::string>{leftOutOne}) << where;
   };
   for (std::int16_t time : {std::int16_t{-1}, std::int16_t{1440}, std::int16_t{32767}, std::int16_t{-32768}}) {
-    Rebind();
+    StartSession();
     ReadAllRegisters();
     PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
     PutShort(101, tspr::kSaleTime, time);
@@ -168,7 +153,7 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
   EXPECT_NE(Report("1439").find("T23:59:00.000"), std::string::npos);
 
   for (const char* date : {"99.99.99", "ab.cd.ef", "\xff\xff\xff", "31.13.26", "1.3.26x"}) {
-    Rebind();
+    StartSession();
     ReadAllRegisters();
     PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
     PutText(101, tspr::kSaleDate, tspr::kSaleDateRoom, date);
@@ -177,7 +162,7 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
 
   // A card number longer than its field is never cut into another card's number.
   for (const char* remark : {"Karta: 771234567890123456789012345678", "Karta:77123456789012345678901234567890 Jan"}) {
-    Rebind();
+    StartSession();
     ReadAllRegisters();
     PutText(101, tspr::kDocumentNumber, tspr::kDocumentNumberRoom, "PROBE");
     PutText(101, tspr::kRemark, tspr::kRemarkRoom, remark);
@@ -185,7 +170,7 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
   }
 
   // Many: the count, the first five numbers and how many more.
-  Rebind();
+  StartSession();
   ReadAllRegisters();
   int changed = 0;
   for (std::size_t place = 0; place < host::TableRecordCount(tspr::kTable); ++place) {
@@ -216,11 +201,11 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
 TEST_F(BadInput, RepeatedReceiptIdsInTheShopAreRefusedBeforeAnythingIsLoaded) {
   fs::create_directory("shop");
   fs::copy_file(GoldenShop() / "lines.csv", "shop/lines.csv");
-  std::string receipts = ReadText(GoldenShop() / "receipts.csv");
+  std::string receipts = ReadBytes(GoldenShop() / "receipts.csv");
   const std::string second = receipts.substr(receipts.find('\n') + 1);
-  WriteText("shop/receipts.csv", receipts + second.substr(0, second.find('\n') + 1));
+  WriteBytes("shop/receipts.csv", receipts + second.substr(0, second.find('\n') + 1));
   options.shopDir = folder / "shop";
-  Rebind();
+  StartSession();
   ReadAllRegisters();
   EXPECT_EQ(host::TableRecordCount(tspr::kTable), 0u);
   const std::string report = Report("repeated");
@@ -238,20 +223,17 @@ TEST_F(BadInput, TwoRecordsWithOneReceiptIdInTheTableEachBecomeATransaction) {
 }
 
 TEST_F(BadInput, AShopWithoutReceiptsGivesAnEmptyReportThatIsMailed) {
-  fs::create_directory("shop");
-  WriteText("shop/receipts.csv", "register,receiptId,documentNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n");
-  WriteText("shop/lines.csv", "receiptId,itemRef,lineAmountA,lineAmountB,goodsGroup,lineState\n");
-  options.shopDir = folder / "shop";
-  Rebind();
+  options.shopDir = WriteShop("shop", "", "");
+  StartSession();
   EXPECT_EQ(RunAutomaticExport(), 1);
   auto reports = ReportFiles();
   ASSERT_EQ(reports.size(), 1u);
-  const std::string report = ReadText(reports[0]);
+  const std::string report = ReadBytes(reports[0]);
   EXPECT_TRUE(WellFormed(report));
   EXPECT_TRUE(ElementValues(report, "Transaction").empty());
   EXPECT_EQ(ElementValues(report, "Checksum"), std::vector<std::string>{"0.00"});
   EXPECT_EQ(Events("mail").size(), 1u);
-  EXPECT_EQ(Setting(kSectionBookkeeping, kLastExportDateKey.key), "15.03.26");
+  EXPECT_EQ(IniValue("Kronilog.ini", kSectionBookkeeping, kLastExportDateKey.key), "15.03.26");
 }
 
 }  // namespace

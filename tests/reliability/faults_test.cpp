@@ -21,12 +21,14 @@
 #include "host/settings/known_settings.h"
 #include "host/session/plugin_session.h"
 #include "host/session/journal.h"
-#include "tests/reliability/support.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace reliability;
+using namespace testsupport;
+using Reliability = GoldenShopSession;
 
 constexpr char kReportName[] = "H0001_20260315102030.xml";
 const std::string kWriteError = "B\u0142\u0105d zapisu pliku raportu H0001_20260315102030.xml!\nRaport nie zosta\u0142 wys\u0142any.";
@@ -58,14 +60,16 @@ class Faults : public Reliability {
     PrepareFolder();
     EXPECT_EQ(RunAutomaticExport(), 1);
     requests_ = host::AllocationCount();
-    return ReadText(fs::path("RAP_KART") / kReportName);
+    return ReadBytes(fs::path("RAP_KART") / kReportName);
   }
   // The newest report: a run after a failed one writes a file of its own beside it.
   std::string Report() const {
     auto files = ReportFiles();
-    return files.empty() ? std::string() : ReadText(files.back());
+    return files.empty() ? std::string() : ReadBytes(files.back());
   }
-  std::string StoredDate() const { return Setting("danePomocnicze", "DataOstatniegoEksportu").value_or(""); }
+  std::string StoredDate() const {
+    return IniValue("Kronilog.ini", "danePomocnicze", "DataOstatniegoEksportu").value_or("");
+  }
   void ExpectNothingLeft(const std::string& where) {
     EXPECT_EQ(host::OutstandingBlocks(), 0) << where;
     EXPECT_EQ(host::OpenFiles(), 0) << where;
@@ -78,7 +82,7 @@ class Faults : public Reliability {
     host::FailAllocation(0);
     host::FailFileOpens("");
     if (StoredDate() != "15.03.26") {
-      EXPECT_EQ(Setting("danePomocnicze", "DataNieudanejProby"), "15.03.26") << where;
+      EXPECT_EQ(IniValue("Kronilog.ini", "danePomocnicze", "DataNieudanejProby"), "15.03.26") << where;
       const std::size_t events = host::JournalEntries().size();
       EXPECT_EQ(RunAutomaticExport(), 0) << where;
       EXPECT_EQ(host::JournalEntries().size(), events) << where;
@@ -158,7 +162,7 @@ TEST_F(Faults, ReportFolderThatCannotBeMadeOrWrittenInto) {
   for (int way = 0; way < 2; ++way) {
     const std::string where = way == 0 ? "a file named RAP_KART" : "RAP_KART refusing files";
     PrepareFolder();
-    if (way == 0) WriteText("RAP_KART", "x");
+    if (way == 0) WriteBytes("RAP_KART", "x");
     else host::FailFileOpens("RAP_KART/*");
     EXPECT_EQ(RunAutomaticExport(), 1);
     auto messages = Events("message");
@@ -175,7 +179,7 @@ TEST_F(Faults, ReportFolderThatCannotBeMadeOrWrittenInto) {
 
 TEST_F(Faults, DiskFullWhileTheReportIsWritten) {
   PrepareFolder();
-  ExportOnAFullDisk(clean_.size() - 100, [this] {
+  ExportOnAFullDisk(clean_.size() - 100, [] {
     auto messages = Texts("message");
     return std::find(messages.begin(), messages.end(), kWriteError) != messages.end();
   });
@@ -199,7 +203,7 @@ TEST_F(Faults, DiskFullWhileTheAttachmentOrTheMessageIsWritten) {
   for (auto [limit, reason] : {std::pair{clean_.size() + 50, kAttachmentFailed},
                                std::pair{temporary + 50, kMessageNotWritten}}) {
     PrepareFolder();
-    ExportOnAFullDisk(limit, [this, reason = reason] {
+    ExportOnAFullDisk(limit, [reason = reason] {
       auto messages = Texts("message");
       return std::find(messages.begin(), messages.end(), NotSent(reason)) != messages.end() &&
              Events("mail").empty();
@@ -241,7 +245,7 @@ TEST_F(Reliability, AFormattedWriteTellsWhetherItsPieceReachedTheFile) {
   EXPECT_EQ(_fprintfUTF(file, "lost\n"), -1);
   EXPECT_EQ(HostCloseFile(file), 0);
   EXPECT_EQ(_fprintfUTF(nullptr, "no file\n"), -1);
-  EXPECT_EQ(ReadText("piece.txt"), "\xC4\x85\n");
+  EXPECT_EQ(ReadBytes("piece.txt"), "\xC4\x85\n");
   EXPECT_EQ(host::OutstandingBlocks(), 0);
 }
 

@@ -15,12 +15,14 @@
 #include "host/session/journal.h"
 #include "host/system/module_registration.h"
 #include "host/system/platform_handlers.h"
-#include "tests/reliability/support.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace reliability;
+using namespace testsupport;
+using Reliability = GoldenShopSession;
 
 std::vector<unsigned> Ordinals() {
   std::vector<unsigned> ordinals;
@@ -73,7 +75,7 @@ TEST_F(MissingEntries, EachEntryMissingInTurnWithAbortAndWithIgnore) {
   session->Unload();
   session.reset();
   ASSERT_EQ(ReportFiles().size(), 1u);
-  const std::string complete = ReadText(ReportFiles()[0]);
+  const std::string complete = ReadBytes(ReportFiles()[0]);
   ASSERT_NE(complete.find("<Transaction>"), std::string::npos);
   fs::remove_all("RAP_KART");
   fs::remove("Kronilog.ini");
@@ -101,14 +103,14 @@ TEST_F(MissingEntries, EachEntryMissingInTurnWithAbortAndWithIgnore) {
     if (kExportDoesWithout.count(ordinal) != 0) {
       EXPECT_EQ(Events("mail").size(), 1u) << where;
       ASSERT_EQ(ReportFiles().size(), 1u) << where;
-      EXPECT_EQ(ReadText(ReportFiles()[0]), complete) << where;
+      EXPECT_EQ(ReadBytes(ReportFiles()[0]), complete) << where;
     } else {
       const auto alerts = Texts("alert");
       ASSERT_EQ(alerts.size(), 1u) << where;
       EXPECT_NE(alerts[0].find("\n" + std::to_string(ordinal) + " Host"), std::string::npos) << alerts[0];
       EXPECT_TRUE(ReportFiles().empty()) << where;
       EXPECT_TRUE(Events("mail").empty()) << where;
-      EXPECT_FALSE(Setting("danePomocnicze", "DataOstatniegoEksportu")) << where;
+      EXPECT_FALSE(IniValue("Kronilog.ini", "danePomocnicze", "DataOstatniegoEksportu")) << where;
     }
     fs::remove_all("RAP_KART");
     fs::remove("Kronilog.ini");

@@ -10,12 +10,18 @@
 #include "host/settings/settings_service.h"
 #include "host/settings/known_settings.h"
 #include "settings/settings.h"
-#include "tests/reliability/support.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace reliability;
+using testsupport::IniValue;
+using testsupport::ReadBytes;
+using testsupport::ReportFiles;
+using testsupport::WellFormed;
+using testsupport::WriteBytes;
+using Reliability = testsupport::GoldenShopSession;
 
 std::set<std::string> Listing() {
   std::set<std::string> names;
@@ -30,7 +36,7 @@ class SettingsFaults : public Reliability {
     auto reports = ReportFiles();
     ASSERT_EQ(reports.size(), 1u) << where;
     EXPECT_EQ(reports[0].filename(), "H0001_20260315102030.xml") << where;
-    std::string report = ReadText(reports[0]);
+    std::string report = ReadBytes(reports[0]);
     EXPECT_TRUE(WellFormed(report)) << where;
     ASSERT_EQ(Events("mail").size(), 1u) << where;
     EXPECT_EQ(Events("mail")[0].value("server", ""), kMailServerKey.defaultText) << where;
@@ -41,14 +47,14 @@ class SettingsFaults : public Reliability {
 TEST_F(SettingsFaults, WritesCutShortAtAnyPointLeaveTheOldFileWhole) {
   // The writer dies (a full disk, a killed host) after 0, 1, 50 ... bytes of each new file:
   // the old file stays as it was, no stray file is left, the export uses what it read.
-  const std::string before = ReadText(fs::path(KRONILOG_SOURCE_DIR) / "tests/export/data/golden_Kronilog.ini");
+  const std::string before = ReadBytes(fs::path(KRONILOG_SOURCE_DIR) / "tests/export/data/golden_Kronilog.ini");
   for (long cut : {0L, 1L, 50L, 150L}) {
     const std::string where = "cut after " + std::to_string(cut);
     FreshFolder();
-    WriteText("Kronilog.ini", before);
+    WriteBytes("Kronilog.ini", before);
     host::FailSettingsWritesAfter(cut);
     EXPECT_EQ(RunAutomaticExport(), 1) << where;
-    EXPECT_EQ(ReadText("Kronilog.ini"), before) << where;
+    EXPECT_EQ(ReadBytes("Kronilog.ini"), before) << where;
     auto names = Listing();
     for (const auto& name : names) {
       EXPECT_TRUE(name == "Kronilog.ini" || name == "RAP_KART" || name == "message.eml" ||
@@ -83,27 +89,27 @@ TEST_F(SettingsFaults, GarbageIsKeptAndEveryReaderFallsBackToItsDefault) {
     garbage += c;
   }
   garbage += "\n";
-  WriteText("Kronilog.ini", garbage);
+  WriteBytes("Kronilog.ini", garbage);
   EXPECT_EQ(RunAutomaticExport(), 1);
   ExpectExportWithDefaults("garbage");
-  const std::string after = ReadText("Kronilog.ini");
+  const std::string after = ReadBytes("Kronilog.ini");
   EXPECT_EQ(after.substr(0, garbage.size()), garbage);  // the garbage is kept, keys come after
-  EXPECT_EQ(Setting(kSectionReport, "idPartnera"), "1");
-  EXPECT_EQ(Setting(kSectionBookkeeping, kLastExportDateKey.key), "15.03.26");
+  EXPECT_EQ(IniValue("Kronilog.ini", kSectionReport, "idPartnera"), "1");
+  EXPECT_EQ(IniValue("Kronilog.ini", kSectionBookkeeping, kLastExportDateKey.key), "15.03.26");
 }
 
 TEST_F(SettingsFaults, KeysInsideGarbageAreStillFoundAndBadNumbersDefaulted) {
-  WriteText("Kronilog.ini", std::string("\x01\xff garbage\n[ustawieniaRaportu]\n\x7f\x80=1\nidPartnera=77\n"
-                                        "wykluczonaGrupa=banana\nnazwaSklepu=\n[odczytParagonowZKas]\n"
-                                        "Kasa01=99999999999999999999\nKasa02=-0\n") +
-                                std::string("\0\0tail\n", 7));
+  WriteBytes("Kronilog.ini", std::string("\x01\xff garbage\n[ustawieniaRaportu]\n\x7f\x80=1\nidPartnera=77\n"
+                                         "wykluczonaGrupa=banana\nnazwaSklepu=\n[odczytParagonowZKas]\n"
+                                         "Kasa01=99999999999999999999\nKasa02=-0\n") +
+                                 std::string("\0\0tail\n", 7));
   EXPECT_EQ(RunAutomaticExport(), 1);
   auto reports = ReportFiles();
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].filename(), "H0077_20260315102030.xml");
-  EXPECT_TRUE(WellFormed(ReadText(reports[0])));
+  EXPECT_TRUE(WellFormed(ReadBytes(reports[0])));
   EXPECT_EQ(host::OutstandingBlocks(), 0);
-  const std::string after = ReadText("Kronilog.ini");
+  const std::string after = ReadBytes("Kronilog.ini");
   EXPECT_NE(after.find("\x01\xff garbage\n"), std::string::npos);
   EXPECT_NE(after.find(std::string("\0\0tail\n", 7)), std::string::npos);
 }

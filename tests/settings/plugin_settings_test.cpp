@@ -3,12 +3,17 @@
 #include <cstring>
 
 #include "settings/settings.h"
+#include "host/session/journal.h"
 #include "settings/settings_readers.h"
-#include "tests/settings/plugin_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-class SettingsReaders : public PluginBound {};
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+class SettingsReaders : public testsupport::PluginInProcess {};
 
 // The keys written back to a fresh file, in the order they were written.
 std::vector<std::string> WrittenKeys() {
@@ -62,7 +67,7 @@ TEST_F(SettingsReaders, AFreshFileReceivesEveryKeyWithItsDefaultInTheReadersOrde
 }
 
 TEST_F(SettingsReaders, APresentZeroIsUsedAndNotRewritten) {
-  WriteAll("Kronilog.ini", "[odczytParagonowZKas]\nKasa05=0\n[ustawieniaRaportu]\nidPartnera=0\n");
+  WriteBytes("Kronilog.ini", "[odczytParagonowZKas]\nKasa05=0\n[ustawieniaRaportu]\nidPartnera=0\n");
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
   int partner = 99;
@@ -80,9 +85,9 @@ TEST_F(SettingsReaders, APresentZeroIsUsedAndNotRewritten) {
 // Each "%d" read stores 16 bits: a read never reaches into the slot after its own, whichever
 // order the slots are read in.
 TEST_F(SettingsReaders, ShortReadsIntoTheTenFlagsNeverDisturbTheNextFlag) {
-  WriteAll("Kronilog.ini",
-           "[odczytParagonowZKas]\nKasa01=-1\nKasa02=65537\nKasa03=0\nKasa04=65535\nKasa05=2\n"
-           "Kasa06=-2\nKasa07=0\nKasa08=-1\nKasa09=3\nKasa10=-1\n");
+  WriteBytes("Kronilog.ini",
+             "[odczytParagonowZKas]\nKasa01=-1\nKasa02=65537\nKasa03=0\nKasa04=65535\nKasa05=2\n"
+             "Kasa06=-2\nKasa07=0\nKasa08=-1\nKasa09=3\nKasa10=-1\n");
   const short expected[kCashRegisterCount] = {-1, 1, 0, -1, 2, -2, 0, -1, 3, -1};
   short guarded[kCashRegisterCount + 2];
   std::fill(std::begin(guarded), std::end(guarded), static_cast<short>(0x5A5A));
@@ -100,9 +105,9 @@ TEST_F(SettingsReaders, ShortReadsIntoTheTenFlagsNeverDisturbTheNextFlag) {
 }
 
 TEST_F(SettingsReaders, ExcludedGroupsKeepSixteenBitsAndMissingOnesTheWholeSlot) {
-  WriteAll("Kronilog.ini",
-           "[ustawieniaRaportu]\nidPartnera=2000000000\nnazwaSklepu=Sklep 50% \x9C\x80" "d\xA7\n"
-           "wykluczonaGrupa=65537\nwykluczonaGrupa2=-1\nwykluczonaGrupa3=0\nwykluczonaGrupa15=12\n");
+  WriteBytes("Kronilog.ini",
+             "[ustawieniaRaportu]\nidPartnera=2000000000\nnazwaSklepu=Sklep 50% \x9C\x80" "d\xA7\n"
+             "wykluczonaGrupa=65537\nwykluczonaGrupa2=-1\nwykluczonaGrupa3=0\nwykluczonaGrupa15=12\n");
   ReportSettings report;
   ReadReportSettings(&report);
   EXPECT_EQ(report.partnerId, 2000000000);
@@ -116,8 +121,8 @@ TEST_F(SettingsReaders, ExcludedGroupsKeepSixteenBitsAndMissingOnesTheWholeSlot)
 }
 
 TEST_F(SettingsReaders, AnUnparsableNumberOrALongTextIsHandledWithinTheField) {
-  WriteAll("Kronilog.ini", "[ustawieniaEmail]\nuwierzytelnienie=abc\nhaslo=" +
-                               std::string(400, 'h') + "\nhostSMTP=" + std::string(400, 's') + "\n");
+  WriteBytes("Kronilog.ini", "[ustawieniaEmail]\nuwierzytelnienie=abc\nhaslo=" +
+                                 std::string(400, 'h') + "\nhostSMTP=" + std::string(400, 's') + "\n");
   MailSettings mail;
   ReadMailSettings(&mail);
   EXPECT_EQ(mail.authentication, 17);
@@ -130,9 +135,9 @@ TEST_F(SettingsReaders, AnUnparsableNumberOrALongTextIsHandledWithinTheField) {
 
 // The sample settings file of the bundled example shop reads as written, with nothing added.
 TEST_F(SettingsReaders, TheSampleFileReadsWithoutChanges) {
-  const std::string sample = ReadAll(std::filesystem::path(KRONILOG_SOURCE_DIR) / "examples/Kronilog.ini");
+  const std::string sample = ReadBytes(std::filesystem::path(KRONILOG_SOURCE_DIR) / "examples/Kronilog.ini");
   ASSERT_FALSE(sample.empty());
-  WriteAll("Kronilog.ini", sample);
+  WriteBytes("Kronilog.ini", sample);
   ReportSettings report;
   MailSettings mail;
   short flags[kCashRegisterCount];
@@ -147,7 +152,7 @@ TEST_F(SettingsReaders, TheSampleFileReadsWithoutChanges) {
   EXPECT_EQ(mail.checkDelivery, 0);
   EXPECT_EQ(flags[4], 0);
   EXPECT_TRUE(WrittenKeys().empty());
-  EXPECT_EQ(ReadAll("Kronilog.ini"), sample);
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), sample);
 }
 
 TEST_F(SettingsReaders, IniAccessHandsTheHostsResultBack) {

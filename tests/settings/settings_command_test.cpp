@@ -3,12 +3,16 @@
 #include "host/session/journal.h"
 #include "host/system/module_registration.h"
 #include "host/system/platform_handlers.h"
-#include "tests/host/support/test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 #include "tools/commands.h"
 
 namespace {
 
-class SettingsCommand : public InTempFolder {
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+class SettingsCommand : public testsupport::InProcessHost {
  protected:
   // Runs the command; its exit status, with what it printed on each stream.
   int Run(const std::vector<std::string>& words) {
@@ -24,9 +28,9 @@ class SettingsCommand : public InTempFolder {
 };
 
 TEST_F(SettingsCommand, SetStoresPolishLettersInMazoviaAndGetShowsThemInUtf8) {
-  WriteAll("Kronilog.ini", "; sklep\n[ustawieniaRaportu]\nidPartnera=5\n");
+  WriteBytes("Kronilog.ini", "; sklep\n[ustawieniaRaportu]\nidPartnera=5\n");
   ASSERT_EQ(Run({"set", "ustawieniaraportu", "nazwaSklepu", "Złoty Kłos, Łódź"}), 0) << err_;
-  EXPECT_EQ(ReadAll("Kronilog.ini"),
+  EXPECT_EQ(ReadBytes("Kronilog.ini"),
             "; sklep\n[ustawieniaRaportu]\nidPartnera=5\n"
             "nazwaSklepu=Z\x92oty K\x92os, \x9C\xA2" "d\xA6\n");
   ASSERT_EQ(Run({"get", "ustawieniaRaportu", "nazwaSklepu"}), 0);
@@ -36,12 +40,12 @@ TEST_F(SettingsCommand, SetStoresPolishLettersInMazoviaAndGetShowsThemInUtf8) {
 
 TEST_F(SettingsCommand, NewKnownKeysGetThePluginsSpelling) {
   ASSERT_EQ(Run({"set", "ODCZYTPARAGONOWZKAS", "kasa05", "0"}), 0) << err_;
-  EXPECT_EQ(ReadAll("Kronilog.ini"), "[odczytParagonowZKas]\nKasa05=0\n");
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), "[odczytParagonowZKas]\nKasa05=0\n");
 }
 
 TEST_F(SettingsCommand, BadValuesAreRefusedAndNothingIsWritten) {
-  WriteAll("Kronilog.ini", "[odczytParagonowZKas]\nKasa01=1\n");
-  const std::string before = ReadAll("Kronilog.ini");
+  WriteBytes("Kronilog.ini", "[odczytParagonowZKas]\nKasa01=1\n");
+  const std::string before = ReadBytes("Kronilog.ini");
   EXPECT_EQ(Run({"set", "odczytParagonowZKas", "Kasa01", "tak"}), 1);
   EXPECT_NE(err_.find("whole number"), std::string::npos) << err_;
   EXPECT_EQ(Run({"set", "odczytParagonowZKas", "Kasa01", "40000"}), 1);
@@ -51,14 +55,14 @@ TEST_F(SettingsCommand, BadValuesAreRefusedAndNothingIsWritten) {
   EXPECT_EQ(Run({"set", "ustawieniaRaportu", "nazwaSklepu", "Sklep €"}), 1);
   EXPECT_EQ(Run({"set", "ustawieniaRaportu", "nazwaSklepu", "a\nb"}), 1);
   EXPECT_EQ(Run({"set", "a]", "k", "1"}), 1);
-  EXPECT_EQ(ReadAll("Kronilog.ini"), before);
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), before);
   EXPECT_TRUE(host::JournalEntries().empty());
 }
 
 TEST_F(SettingsCommand, MissingThingsAndWrongWordsAreSaid) {
   EXPECT_EQ(Run({"get", "ustawieniaRaportu", "idPartnera"}), 1);
   EXPECT_NE(err_.find("not in this folder"), std::string::npos) << err_;
-  WriteAll("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=x\n");
+  WriteBytes("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=x\n");
   EXPECT_EQ(Run({"get", "ustawieniaEmail", "login"}), 1);
   EXPECT_NE(err_.find("no section"), std::string::npos) << err_;
   EXPECT_EQ(Run({"get", "ustawieniaRaportu", "nazwaSklepu"}), 1);
@@ -73,7 +77,7 @@ TEST_F(SettingsCommand, MissingThingsAndWrongWordsAreSaid) {
 TEST_F(SettingsCommand, AKeyThePluginDoesNotReadIsWrittenWithANote) {
   ASSERT_EQ(Run({"set", "inne", "uwagi", "cokolwiek"}), 0);
   EXPECT_NE(err_.find("does not read"), std::string::npos) << err_;
-  EXPECT_EQ(ReadAll("Kronilog.ini"), "[inne]\nuwagi=cokolwiek\n");
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), "[inne]\nuwagi=cokolwiek\n");
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 #include "frame/host_api.h"
 #include "host/memory/memory.h"
 #include "output/text_output.h"
-#include "tests/settings/plugin_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
+
+using testsupport::ReadBytes;
 
 TEST(FormatText, CutsAtTheBufferAndSaysWhatItStored) {
   char buffer[8];
@@ -19,10 +22,10 @@ TEST(FormatText, CutsAtTheBufferAndSaysWhatItStored) {
   EXPECT_EQ(FormatText(buffer, 0, "%d", 42), -1);
 }
 
-class FprintfUtf : public PluginBound {
+class FprintfUtf : public testsupport::PluginInProcess {
  protected:
   void SetUp() override {
-    PluginBound::SetUp();
+    PluginInProcess::SetUp();
     file_ = HostOpenFile("out.xml", "wt", 64, 0, -1);
     ASSERT_NE(file_, nullptr);
   }
@@ -30,12 +33,12 @@ class FprintfUtf : public PluginBound {
   std::string Written() {
     HostCloseFile(file_);
     file_ = nullptr;
-    return ReadAll("out.xml");
+    return ReadBytes("out.xml");
   }
   void TearDown() override {
     if (file_ != nullptr) HostCloseFile(file_);
     EXPECT_EQ(host::OutstandingBlocks(), 0);
-    PluginBound::TearDown();
+    PluginInProcess::TearDown();
   }
   HostFile* file_ = nullptr;
 };
@@ -98,7 +101,7 @@ TEST_F(FprintfUtf, EachPieceTakesTwoBlocksAndGivesThemBack) {
   EXPECT_EQ(host::OutstandingBlocks(), 0);
 }
 
-class ShowMessage : public PluginBound {};
+class ShowMessage : public testsupport::PluginInProcess {};
 
 TEST_F(ShowMessage, TheHostFormatsTheTextFromTheValues) {
   ShowMessageV("uwaga", "B\x92\x86" "d otwarcia pliku:%s", 1, "RAP_KART\\H0001.xml");

@@ -1,53 +1,27 @@
-// A stand-in host module WARNIK.dll for the binding tests under Wine: every service records
-// its ordinal when called and returns 0; the conversion service also records its code pages.
-// The tests read the records through the named entries below and leave ordinals out by
-// emptying their export entries (host/win32/export_table.h).
+// A stand-in host module WARNIK.dll for the binding tests under Wine: the recording fake host
+// (tests/support/recording_host.h), every service exported by ordinal as Fake_<name>. The
+// tests read the records through the named entries below and leave ordinals out by emptying
+// their export entries (host/win32/export_table.h).
 #include <cstddef>
-#include <utility>
-#include <vector>
 
-#include "contract/host_types.h"
-
-namespace {
-
-std::vector<unsigned> calls;
-std::vector<std::pair<int, int>> conversions;
-
-}  // namespace
+#include "tests/support/recording_host.h"
 
 extern "C" {
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
-  ret conv Fake_##name params {                                     \
-    calls.push_back(ordinal);                                       \
-    return {};                                                      \
-  }
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
-  HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, ())
-#include "contract/host_services.inc"
-#undef HOST_SERVICE
-#undef HOST_SERVICE_VARIADIC
-#pragma GCC diagnostic pop
+#include "tests/support/recording_services.inc"
 
 // Put in the place of 52158 by the tests.
-int HOSTAPI StandInConvertText(const char*, char*, int from, int to) {
-  calls.push_back(52158);
-  conversions.emplace_back(from, to);
-  return 0;
+int HOSTAPI StandInConvertText(const char* source, char* destination, int from, int to) {
+  return recording_host::ConvertText(source, destination, from, to);
 }
 
-void StandInClear() {
-  calls.clear();
-  conversions.clear();
-}
-std::size_t StandInCallCount() { return calls.size(); }
-unsigned StandInCall(std::size_t i) { return calls.at(i); }
-std::size_t StandInConversionCount() { return conversions.size(); }
+void StandInClear() { recording_host::Clear(); }
+std::size_t StandInCallCount() { return recording_host::Calls().size(); }
+unsigned StandInCall(std::size_t i) { return recording_host::Calls().at(i); }
+std::size_t StandInConversionCount() { return recording_host::Conversions().size(); }
 void StandInConversion(std::size_t i, int* from, int* to) {
-  *from = conversions.at(i).first;
-  *to = conversions.at(i).second;
+  *from = recording_host::Conversions().at(i).first;
+  *to = recording_host::Conversions().at(i).second;
 }
 
 }  // extern "C"

@@ -5,7 +5,7 @@
 #include "host/dates/calendar.h"
 #include "host/dates/clock.h"
 #include "host/all_services.h"
-#include "tests/host/support/host_test.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
@@ -82,12 +82,12 @@ TEST(Dates, ParseAcceptsBothSeparatorsAndRefusesNonDates) {
   EXPECT_NE(host::HostParseDate(nullptr, nullptr, nullptr, nullptr, 0), 0);
 }
 
-class Clock : public HostTest {};
+class Clock : public testsupport::InProcessHost {};
 
 TEST_F(Clock, TodayAndTimeFollowTheSettableClock) {
-  options_.today = "05.01.26";
-  options_.now = "00:00:59";
-  Reset();
+  options.today = "05.01.26";
+  options.now = "00:00:59";
+  StartSession();
   char buffer[12];
   EXPECT_EQ(host::HostTodayText(buffer), buffer);
   EXPECT_STREQ(buffer, "05.01.26");
@@ -98,9 +98,9 @@ TEST_F(Clock, TodayAndTimeFollowTheSettableClock) {
   EXPECT_EQ(host::HostTimeText(buffer, 3), nullptr);
   EXPECT_STREQ(buffer, "");
 
-  options_.today.reset();
-  options_.now.reset();
-  Reset();
+  options.today.reset();
+  options.now.reset();
+  StartSession();
   host::HostTodayText(buffer);
   EXPECT_TRUE(host::ParseHostDateText(buffer).has_value()) << buffer;
   host::HostTimeText(buffer, 1);

@@ -11,11 +11,15 @@
 #include "host/session/journal.h"
 #include "host/system/module_registration.h"
 #include "host/system/platform_handlers.h"
-#include "tests/host/support/test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-class HostFiles : public InTempFolder {};
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+class HostFiles : public testsupport::InProcessHost {};
 
 TEST_F(HostFiles, DosPathsLandInTheirFolderAndOpensAreJournalled) {
   std::filesystem::create_directory("RAP_KART");
@@ -23,7 +27,7 @@ TEST_F(HostFiles, DosPathsLandInTheirFolderAndOpensAreJournalled) {
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(host::HostFilePrintf(file, "<a>%d%%</a>\n", 5), 10);
   EXPECT_EQ(host::HostCloseFile(file), 0);
-  EXPECT_EQ(ReadAll("RAP_KART/H0001_x.xml"), "<a>5%</a>\n");
+  EXPECT_EQ(ReadBytes("RAP_KART/H0001_x.xml"), "<a>5%</a>\n");
   EXPECT_EQ(host::HostOpenFilePlain("BRAK\\x.txt", "rt"), nullptr);
   const auto& events = host::JournalEntries();
   ASSERT_EQ(events.size(), 2u);
@@ -36,7 +40,7 @@ TEST_F(HostFiles, DosPathsLandInTheirFolderAndOpensAreJournalled) {
 }
 
 TEST_F(HostFiles, ReadLineGivesPiecesOfAtMostSizeLessOne) {
-  WriteAll("t.txt", std::string(150, 'a') + "\nkrotki\nkoniec");
+  WriteBytes("t.txt", std::string(150, 'a') + "\nkrotki\nkoniec");
   HostFile* file = host::HostOpenFilePlain("t.txt", "rt");
   ASSERT_NE(file, nullptr);
   char line[73];
@@ -105,22 +109,22 @@ TEST_F(HostFiles, ASessionResetClosesWhatWasLeftOpen) {
   host::HostFilePrintf(file, "%s", "kept");
   host::ResetHost(host::options());
   EXPECT_EQ(host::OpenFiles(), 0);
-  EXPECT_EQ(ReadAll("left.txt"), "kept");
+  EXPECT_EQ(ReadBytes("left.txt"), "kept");
 }
 
 // A link at the end of a path is not written through: the file it leads to, outside the
 // folder, stays as it was; reading through it is as before.
 TEST_F(HostFiles, WritesDoNotFollowALinkAtTheEndOfThePath) {
-  const std::filesystem::path outside = folder_ / "outside";
+  const std::filesystem::path outside = folder / "outside";
   std::filesystem::create_directory(outside);
-  WriteAll(outside / "secret.txt", "kept");
+  WriteBytes(outside / "secret.txt", "kept");
   std::filesystem::create_symlink(outside / "secret.txt", "message.eml");
   for (const char* mode : {"w", "wb", "wt", "a", "ab", "w+", "a+b", "r+"}) {
     SCOPED_TRACE(mode);
     EXPECT_EQ(host::HostOpenFile("message.eml", mode, 64, 0, -1), nullptr);
     EXPECT_EQ(host::HostOpenFilePlain("message.eml", mode), nullptr);
   }
-  EXPECT_EQ(ReadAll(outside / "secret.txt"), "kept");
+  EXPECT_EQ(ReadBytes(outside / "secret.txt"), "kept");
   EXPECT_TRUE(std::filesystem::is_symlink("message.eml"));
   EXPECT_NE(host::JournalEntries().back().value("reason", "").find("symbolic link"), std::string::npos);
   HostFile* read = host::HostOpenFile("message.eml", "rb", 64, 0, -1);

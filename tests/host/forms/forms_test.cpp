@@ -4,7 +4,7 @@
 #include "host/forms/form_template.h"
 #include "host/forms/form_render.h"
 #include "host/all_services.h"
-#include "tests/host/support/host_test.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
@@ -87,11 +87,11 @@ TEST(FormTemplate, BrokenTemplatesAreErrorsNotGuesses) {
   }
 }
 
-class RunForm : public HostTest {
+class RunForm : public testsupport::InProcessHost {
  protected:
   int Run(ReportDateRange& range, const unsigned char* bytes = ReportDateForm.data(),
           int number = 1001) {
-    Reset();
+    StartSession();
     return host::HostRunForm(bytes, number, &range, 0);
   }
   static ReportDateRange Yesterday() {
@@ -103,7 +103,7 @@ class RunForm : public HostTest {
 };
 
 TEST_F(RunForm, MenuExportDatesFillTheFieldsAndPressF12) {
-  options_.formDates = std::make_pair(std::string("01.03.26"), std::string("31.03.26"));
+  options.formDates = std::make_pair(std::string("01.03.26"), std::string("31.03.26"));
   ReportDateRange range = Yesterday();
   EXPECT_EQ(Run(range), kReportDateFormRun);
   EXPECT_STREQ(range.start, "01.03.26");
@@ -119,8 +119,8 @@ TEST_F(RunForm, MenuExportDatesFillTheFieldsAndPressF12) {
 // --cancel with menu-export FROM TO: the dates are typed, then ESC; the record keeps what it
 // held, as for any ESC.
 TEST_F(RunForm, MenuExportDatesWithCancelAreTypedThenEscIsPressed) {
-  options_.formDates = std::make_pair(std::string("01.03.26"), std::string("31.03.26"));
-  options_.cancelForm = true;
+  options.formDates = std::make_pair(std::string("01.03.26"), std::string("31.03.26"));
+  options.cancelForm = true;
   ReportDateRange range = Yesterday();
   EXPECT_EQ(Run(range), kReportDateFormCancel);
   EXPECT_STREQ(range.start, "27.03.26");
@@ -131,7 +131,7 @@ TEST_F(RunForm, MenuExportDatesWithCancelAreTypedThenEscIsPressed) {
 }
 
 TEST_F(RunForm, DatesThatAreNotEightCharactersCloseTheFormWithEsc) {
-  options_.formDates = std::make_pair(std::string("1.3.26"), std::string("31.03.2026"));
+  options.formDates = std::make_pair(std::string("1.3.26"), std::string("31.03.2026"));
   ReportDateRange range = Yesterday();
   EXPECT_EQ(Run(range), kReportDateFormCancel);
   EXPECT_STREQ(range.start, "27.03.26");
@@ -144,9 +144,9 @@ TEST_F(RunForm, DatesThatAreNotEightCharactersCloseTheFormWithEsc) {
 
 TEST_F(RunForm, CancelAndNoTerminalPressEsc) {
   ReportDateRange range = Yesterday();
-  options_.cancelForm = true;
+  options.cancelForm = true;
   EXPECT_EQ(Run(range), kReportDateFormCancel);
-  options_.cancelForm = false;  // quiet terminal: nobody to ask
+  options.cancelForm = false;  // quiet terminal: nobody to ask
   EXPECT_EQ(Run(range), kReportDateFormCancel);
   EXPECT_STREQ(range.start, "27.03.26");
   ASSERT_EQ(Events("form").size(), 1u);
@@ -154,7 +154,7 @@ TEST_F(RunForm, CancelAndNoTerminalPressEsc) {
 }
 
 TEST_F(RunForm, AnUnreadableTemplateOrWrongNumberGivesZero) {
-  options_.formDates = std::make_pair(std::string("01.03.26"), std::string("31.03.26"));
+  options.formDates = std::make_pair(std::string("01.03.26"), std::string("31.03.26"));
   ReportDateRange range = Yesterday();
   auto broken = RealForm();
   PutWord(broken, 4, 200);

@@ -25,14 +25,14 @@
 #include "host/system/smtp_delivery.h"
 #include "host/system/file_commit.h"
 #include "tests/mail/mail_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
-using mailtest::Events;
 using mailtest::MailTest;
-using mailtest::ReadBytes;
 using mailtest::WithoutSubmissionHeaders;
-using mailtest::WriteBytes;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 std::string Encode(const std::string& bytes) {
   char* text = host::HostBase64Encode(bytes.data(), static_cast<int>(bytes.size()));
@@ -193,9 +193,8 @@ TEST_F(HostMail, LargeMessagesAreCopiedWholeAndAddressedFromTheHeader) {
 }
 
 TEST_F(HostMail, OutboxNumbersGoOnAfterTheHighest) {
-  host::Options options;
   options.outbox = "sent/mail";
-  StartSession(options);
+  StartSession();
   std::filesystem::create_directories("sent/mail");
   WriteBytes("sent/mail/0007.eml", "old");
   WriteBytes("sent/mail/note.eml", "not numbered");
@@ -239,9 +238,9 @@ TEST_F(HostMail, ForeignFilesInTheOutboxNeverStopDelivery) {
 
 TEST_F(HostMail, AnUndeliverableMessageIsReportedAndNotSent) {
   testing::internal::CaptureStdout();
-  host::Options options;
-  options.quietTerminal = false;
-  host::ResetHost(options);  // the terminal is watched here, so not through StartSession
+  host::Options loud;
+  loud.quietTerminal = false;
+  host::ResetHost(loud);  // the terminal is watched here, so not through StartSession
 
   EXPECT_EQ(host::HostSendMail("missing.eml", 0, "s", "l", "sekret", 0), 0);
   WriteBytes("noaddress.eml", "Subject: S\n\nTo: a@b.test\n");
@@ -280,11 +279,10 @@ namespace {
 // own line ends, in the outbox copy only (message.eml stays as the plug-in wrote it); a
 // message that has them goes as it is.
 TEST_F(HostMail, TheHandOverAddsADateAndAMessageIdWhenTheMessageHasNone) {
-  host::Options options;
   options.today = "31.03.26";
   options.now = "12:00:00";
   options.seed = 5;
-  StartSession(options);
+  StartSession();
   const std::string crlf = "Subject: S\r\nTo: a@b.test\r\nFrom: Sklep <s@sklep.test>\r\n\r\nbody\r\n";
   const std::string own = "Date: Mon, 30 Mar 2026 08:00:00 +0200\nMessage-ID: <x@y>\n" + std::string(kMessage);
   for (const std::string& message : {std::string(kMessage), crlf, own}) {

@@ -3,11 +3,11 @@
 
 #include "host/memory/memory.h"
 #include "host/all_services.h"
-#include "tests/host/support/test_folder.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-class HostMemory : public InTempFolder {};
+class HostMemory : public testsupport::InProcessHost {};
 
 TEST_F(HostMemory, BlocksAreCountedUntilGivenBack) {
   EXPECT_EQ(host::OutstandingBlocks(), 0);

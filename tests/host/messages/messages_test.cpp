@@ -13,6 +13,7 @@
 #include "host/session/plugin_session.h"
 #include "host/system/module_registration.h"
 #include "host/system/platform_handlers.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
@@ -59,21 +60,7 @@ TEST(RenderMessage, TabStopsLastUntilTheNextDirectiveAndOverflowGracefully) {
   EXPECT_EQ(RenderMessage("\x01tl5 x"), (Lines{"tl5 x"}));
 }
 
-class Messages : public ::testing::Test {
- protected:
-  void SetUp() override {
-    host::Options options;
-    options.quietTerminal = true;
-    host::ResetHost(options);
-  }
-  std::vector<nlohmann::json> Events(const std::string& kind) const {
-    std::vector<nlohmann::json> events;
-    for (const auto& event : host::JournalEntries()) {
-      if (event.value("event", "") == kind) events.push_back(event);
-    }
-    return events;
-  }
-};
+class Messages : public testsupport::InProcessHost {};
 
 TEST_F(Messages, JournalsTheTextWithItsMarkupInUtf8) {
   host::HostShowMessage("Uwaga", "\x02" "B\x92\x86" "d\x01\tx", 1);

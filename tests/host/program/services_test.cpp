@@ -13,18 +13,11 @@
 #include "host/system/platform_handlers.h"
 #include "host/tables/tables.h"
 #include "host/tables/table_store.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-class Services : public ::testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void Reset() {
-    options.quietTerminal = true;
-    host::ResetHost(options);
-  }
-  host::Options options;
-};
+class Services : public testsupport::InProcessHost {};
 
 TEST_F(Services, BuildDatesCompareAsTheDaysDo) {
   unsigned required = host::HostBuildDate("Mar 11 2008");
@@ -41,7 +34,7 @@ TEST_F(Services, ANullBuildDateIsTheHostsOwn) {
   EXPECT_EQ(host::HostBuildDate(nullptr), host::HostBuildDate(options.buildDate.c_str()));
   EXPECT_GT(host::HostBuildDate(nullptr), 20080311u);
   options.buildDate = "Mar 10 2008";
-  Reset();
+  StartSession();
   EXPECT_EQ(host::HostBuildDate(nullptr), 20080310u);
 }
 
@@ -114,7 +107,7 @@ TEST_F(Services, TablesReportTheirBuiltInRecordSizes) {
 TEST_F(Services, TableSizesAndMissingTablesFollowTheOptions) {
   options.tableSizes = {{44, 1270}, {45, 40000}, {46, 10}};
   options.noTables = {47};
-  Reset();
+  StartSession();
   EXPECT_EQ(SizeField(host::HostOpenTable(44)), 1270);
   EXPECT_EQ(SizeField(host::HostOpenTable(45)), -25536);  // the 16-bit field wraps
   EXPECT_EQ(host::RecordBufferSize(45), 40000u);
@@ -123,8 +116,7 @@ TEST_F(Services, TableSizesAndMissingTablesFollowTheOptions) {
   EXPECT_EQ(host::HostOpenTable(47), nullptr);
   EXPECT_EQ(SizeField(host::HostOpenTable(59)), 2618);
 
-  options = {};
-  Reset();
+  StartSession({});
   EXPECT_EQ(SizeField(host::HostOpenTable(44)), 1268);
   EXPECT_NE(host::HostOpenTable(47), nullptr);
 }

@@ -2,11 +2,12 @@
 // links where the plug-in writes, writers of the settings file at once.
 #include <sys/stat.h>
 
-#include "tests/host/support/warnik_run.h"
+#include "tests/support/files.h"
+#include "tests/support/warnik_program.h"
 
 namespace {
 
-using namespace warniktest;
+using namespace testsupport;
 namespace fs = std::filesystem;
 
 // The plug-in runs on its defaults when the host refuses Kronilog.ini; the session then fails
@@ -19,7 +20,7 @@ TEST_F(Warnik, ASettingsFileTheHostRefusesFailsTheSessionAndStaysAsItWas) {
     if (std::string(kind) == "named pipe") {
       ASSERT_EQ(mkfifo((folder / "Kronilog.ini").c_str(), 0644), 0);
     } else {
-      std::ofstream(folder / "Kronilog.ini", std::ios::binary) << utf16;
+      WriteBytes(folder / "Kronilog.ini", utf16);
     }
     Outcome run = Start("--today 31.03.26 --now 12:00:00 auto-export");
     EXPECT_EQ(run.status, 1);
@@ -31,7 +32,7 @@ TEST_F(Warnik, ASettingsFileTheHostRefusesFailsTheSessionAndStaysAsItWas) {
     if (std::string(kind) == "named pipe") {
       EXPECT_TRUE(fs::is_fifo(folder / "Kronilog.ini"));
     } else {
-      EXPECT_EQ(ReadFile(folder / "Kronilog.ini"), utf16);
+      EXPECT_EQ(ReadBytes(folder / "Kronilog.ini"), utf16);
     }
   }
 }
@@ -45,11 +46,11 @@ TEST_F(Warnik, LinksWhereThePlugInWritesAreNotWrittenThrough) {
     fs::remove_all(folder / "RAP_KART");
     fs::remove(folder / "message.eml");
     fs::remove(folder / "tempatach1.txt");
-    std::ofstream(folder / "elsewhere" / name) << "kept";
+    WriteBytes(folder / "elsewhere" / name, "kept");
     fs::create_symlink(folder / "elsewhere" / name, folder / name);
     Outcome run = Start("--today 31.03.26 --now 12:00:00 menu-export 01.03.26 31.03.26");
     EXPECT_EQ(run.status, 3) << run.err;
-    EXPECT_EQ(ReadFile(folder / "elsewhere" / name), "kept");
+    EXPECT_EQ(ReadBytes(folder / "elsewhere" / name), "kept");
     EXPECT_TRUE(fs::is_symlink(folder / name));
     EXPECT_TRUE(run.Events("mail").empty());
   }
@@ -59,7 +60,7 @@ TEST_F(Warnik, LinksWhereThePlugInWritesAreNotWrittenThrough) {
 TEST_F(Warnik, SettingsSetAtOnceKeepsEveryValue) {
   std::string command = "cd '" + folder.string() + "' && { ";
   for (int i = 1; i <= 8; ++i) {
-    command += "('" WARNIK_PROGRAM "' settings set odczytParagonowZKas Kasa0" + std::to_string(i) + " " +
+    command += "('" WARNIK_PATH "' settings set odczytParagonowZKas Kasa0" + std::to_string(i) + " " +
                std::to_string(i) + " >/dev/null 2>&1 || echo failed >>failures) & ";
   }
   command += "wait; }";
@@ -67,7 +68,7 @@ TEST_F(Warnik, SettingsSetAtOnceKeepsEveryValue) {
     fs::remove(folder / "Kronilog.ini");
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_FALSE(fs::exists(folder / "failures"));
-    const std::string settings = ReadFile(folder / "Kronilog.ini");
+    const std::string settings = ReadBytes(folder / "Kronilog.ini");
     for (int i = 1; i <= 8; ++i) {
       const std::string line = "Kasa0" + std::to_string(i) + "=" + std::to_string(i) + "\n";
       EXPECT_NE(settings.find(line), std::string::npos) << "round " << round << ": " << settings;

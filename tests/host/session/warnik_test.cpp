@@ -1,10 +1,11 @@
 // warnik end to end: the program run as a user runs it, in a folder of its own, with no
 // terminal on its standard input.
-#include "tests/host/support/warnik_run.h"
+#include "tests/support/files.h"
+#include "tests/support/warnik_program.h"
 
 namespace {
 
-using namespace warniktest;
+using namespace testsupport;
 namespace fs = std::filesystem;
 using nlohmann::json;
 
@@ -154,7 +155,7 @@ TEST_F(Warnik, ExitStatusSaysWhetherTheWorkWasDone) {
     fs::remove_all(folder / "message.eml");
     fs::remove_all(folder / "RAP_KART");
     if (c.blocked != nullptr && std::string(c.blocked).ends_with("/")) fs::create_directory(folder / c.blocked);
-    if (c.blocked != nullptr && !std::string(c.blocked).ends_with("/")) std::ofstream(folder / c.blocked) << "x";
+    if (c.blocked != nullptr && !std::string(c.blocked).ends_with("/")) WriteBytes(folder / c.blocked, "x");
     Outcome run = Start("--today 31.03.26 --now 12:00:00 --seed 1 " + c.arguments);
     EXPECT_EQ(run.status, c.status) << run.err;
     if (c.status == 0) {
@@ -169,11 +170,7 @@ TEST_F(Warnik, ExitStatusSaysWhetherTheWorkWasDone) {
 // A shop that cannot be read ends the session before the plug-in runs: the reason with its
 // file:line:column, and no report, no message, nothing in the settings file.
 TEST_F(Warnik, AShopThatCannotBeReadEndsTheSessionBeforeThePlugInRuns) {
-  fs::create_directory(folder / "shop");
-  std::ofstream(folder / "shop" / "receipts.csv")
-      << "register,receiptId,documentNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n"
-         "1,1,A,01.03.26,5,,0,0\n11,2,B,01.03.26,5,,0,0\n";
-  std::ofstream(folder / "shop" / "lines.csv") << "receiptId,itemRef,lineAmountA,lineAmountB,goodsGroup,lineState\n";
+  WriteShop(folder / "shop", "1,1,A,01.03.26,5,,0,0\n11,2,B,01.03.26,5,,0,0\n", "");
   for (const char* command : {"menu-export 01.03.26 31.03.26", "auto-export"}) {
     Outcome run = Start(std::string("--shop shop ") + command);
     EXPECT_EQ(run.status, 1);
@@ -190,20 +187,20 @@ TEST_F(Warnik, AShopThatCannotBeReadEndsTheSessionBeforeThePlugInRuns) {
 // own temporary attachment file); a lone session is always 1, and no lock file stays behind.
 TEST_F(Warnik, SessionsRunningAtOnceInOneFolderGetTheirOwnInstanceNumbers) {
   // The first session waits in its closing notice (3 s) while the second runs.
-  const std::string first = "cd '" + folder.string() + "' && ('" WARNIK_PROGRAM
+  const std::string first = "cd '" + folder.string() + "' && ('" WARNIK_PATH
                             "' --journal first.jsonl --quiet --today 31.03.26 --now 12:00:00 "
                             "menu-export 01.03.26 31.03.26 </dev/null; echo $? >first.status) &";
   ASSERT_EQ(std::system(first.c_str()), 0);
-  for (int wait = 0; wait < 100 && ReadFile(folder / "first.jsonl").find("\"sleep\"") == std::string::npos; ++wait) {
+  for (int wait = 0; wait < 100 && ReadBytes(folder / "first.jsonl").find("\"sleep\"") == std::string::npos; ++wait) {
     usleep(100000);
   }
   Outcome second = Start("--today 31.03.26 --now 12:00:01 menu-export 01.03.26 31.03.26");
   for (int wait = 0; wait < 100 && !fs::exists(folder / "first.status"); ++wait) usleep(100000);
-  EXPECT_EQ(ReadFile(folder / "first.status"), "0\n");
+  EXPECT_EQ(ReadBytes(folder / "first.status"), "0\n");
   EXPECT_EQ(second.status, 0) << second.err;
   ASSERT_FALSE(second.Events("instance").empty());
   EXPECT_EQ(second.Events("instance")[0]["number"], 2);
-  EXPECT_NE(ReadFile(folder / "first.jsonl").find("{\"claimed\":true,\"event\":\"instance\",\"number\":1}"),
+  EXPECT_NE(ReadBytes(folder / "first.jsonl").find("{\"claimed\":true,\"event\":\"instance\",\"number\":1}"),
             std::string::npos);
   EXPECT_TRUE(fs::exists(folder / "tempatach1.txt"));
   EXPECT_TRUE(fs::exists(folder / "tempatach2.txt"));

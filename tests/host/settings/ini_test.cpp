@@ -17,9 +17,14 @@
 #include "host/settings/known_settings.h"
 #include "host/all_services.h"
 #include "settings/settings_keys.h"
-#include "tests/host/support/test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
+
+using testsupport::Listing;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 int Ini(int mode, const char* section, const char* key, const char* format, ...) {
   va_list value;
@@ -29,13 +34,13 @@ int Ini(int mode, const char* section, const char* key, const char* format, ...)
   return result;
 }
 
-class IniFile : public InTempFolder {};
+class IniFile : public testsupport::InProcessHost {};
 
 TEST_F(IniFile, WritesCreateFileSectionsAndKeysThatReadBack) {
   EXPECT_EQ(Ini(9, "ustawieniaRaportu", "nazwaSklepu", "%s", "Sklep \x9C" "a"), 0);
   EXPECT_EQ(Ini(9, "ustawieniaRaportu", "idPartnera", "%ld", 123456789), 0);
   EXPECT_EQ(Ini(9, "odczytParagonowZKas", "Kasa01", "%d", -1), 0);
-  EXPECT_EQ(ReadAll("Kronilog.ini"),
+  EXPECT_EQ(ReadBytes("Kronilog.ini"),
             "[ustawieniaRaportu]\nnazwaSklepu=Sklep \x9C" "a\nidPartnera=123456789\n\n"
             "[odczytParagonowZKas]\nKasa01=-1\n");
 
@@ -60,12 +65,12 @@ TEST_F(IniFile, WritesKeepEveryOtherLineAsItWas) {
       "\r\n"
       "[inna]\r\n"
       "x=1";
-  WriteAll("Kronilog.ini", before);
+  WriteBytes("Kronilog.ini", before);
   EXPECT_EQ(Ini(9, "USTAWIENIARAPORTU", "IDPARTNERA", "%ld", 42), 0);
   EXPECT_EQ(Ini(9, "ustawieniaRaportu", "nazwaSklepu", "%s", "abc"), 0);
   EXPECT_EQ(Ini(9, "inna", "y", "%s", "2"), 0);
   EXPECT_EQ(Ini(9, "nowa", "z", "%d", 3), 0);
-  EXPECT_EQ(ReadAll("Kronilog.ini"),
+  EXPECT_EQ(ReadBytes("Kronilog.ini"),
             "; ustawienia sklepu\r\n"
             "[ustawieniaRaportu]\r\n"
             "idPartnera = 42\r\n"
@@ -82,22 +87,22 @@ TEST_F(IniFile, WritesKeepEveryOtherLineAsItWas) {
 }
 
 TEST_F(IniFile, FirstSectionAndFirstKeyCountAndNamesIgnoreCase) {
-  WriteAll("Kronilog.ini", "[A]\nk=1\nk=2\n[a]\nk=3\nm=4\n");
+  WriteBytes("Kronilog.ini", "[A]\nk=1\nk=2\n[a]\nk=3\nm=4\n");
   short value = 0;
   EXPECT_EQ(Ini(8, "a", "K", "%d", &value), 0);
   EXPECT_EQ(value, 1);
   EXPECT_EQ(Ini(8, "a", "m", "%d", &value), 3);  // only in the second [a]
   EXPECT_EQ(Ini(9, "a", "k", "%d", 9), 0);
-  EXPECT_EQ(ReadAll("Kronilog.ini"), "[A]\nk=9\nk=2\n[a]\nk=3\nm=4\n");
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), "[A]\nk=9\nk=2\n[a]\nk=3\nm=4\n");
 }
 
 TEST_F(IniFile, ReadsReportWhatIsMissingOrUnparsableAndLeaveTheDestination) {
   short value = 77;
   char text[16] = "stare";
   EXPECT_EQ(Ini(8, "s", "k", "%d", &value), host::kIniNoFile);
-  WriteAll("Kronilog.ini",
-           "[s]\nk=12x\npusty=\nplus=+5\nminus=-5\nzle=+-5\nduzy=99999999999999999999\n"
-           "tekst= \" z odstepami \" \n");
+  WriteBytes("Kronilog.ini",
+             "[s]\nk=12x\npusty=\nplus=+5\nminus=-5\nzle=+-5\nduzy=99999999999999999999\n"
+             "tekst= \" z odstepami \" \n");
   EXPECT_EQ(Ini(8, "t", "k", "%d", &value), host::kIniNoSection);
   EXPECT_EQ(Ini(8, "s", "brak", "%s", text), host::kIniNoKey);
   EXPECT_EQ(Ini(8, "s", "k", "%d", &value), host::kIniBadNumber);
@@ -118,7 +123,7 @@ TEST_F(IniFile, ReadsReportWhatIsMissingOrUnparsableAndLeaveTheDestination) {
 }
 
 TEST_F(IniFile, ShortReadsStoreSixteenBitsAndLongReadsThirtyTwo) {
-  WriteAll("Kronilog.ini", "[s]\na=65537\nb=65535\nc=-32769\nd=4294967297\ne=-1\n");
+  WriteBytes("Kronilog.ini", "[s]\na=65537\nb=65535\nc=-32769\nd=4294967297\ne=-1\n");
   struct {
     short value;
     short next;
@@ -148,7 +153,7 @@ TEST_F(IniFile, QuotedAndSpacedTextsRoundTrip) {
 }
 
 TEST_F(IniFile, RefusesWhatCannotBeKeptAndChangesNothing) {
-  WriteAll("Kronilog.ini", "[s]\nk=1\n");
+  WriteBytes("Kronilog.ini", "[s]\nk=1\n");
   short value = 0;
   EXPECT_EQ(Ini(9, "s", "k", "%s", "dwie\nlinie"), host::kIniBadValue);
   EXPECT_EQ(Ini(9, "s", "k", "%s", "x\r"), host::kIniBadValue);
@@ -159,7 +164,7 @@ TEST_F(IniFile, RefusesWhatCannotBeKeptAndChangesNothing) {
   EXPECT_EQ(Ini(9, "s", "k", "%s", static_cast<const char*>(nullptr)), host::kIniBadRequest);
   EXPECT_EQ(Ini(7, "s", "k", "%d", &value), host::kIniBadRequest);
   EXPECT_EQ(Ini(8, "s", "k", "%d", static_cast<short*>(nullptr)), host::kIniBadRequest);
-  EXPECT_EQ(ReadAll("Kronilog.ini"), "[s]\nk=1\n");
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), "[s]\nk=1\n");
 }
 
 // A hand-edited value longer than its reader's field is cut to the field, for every text key
@@ -185,7 +190,7 @@ TEST_F(IniFile, LongTextValuesAreCutToTheirReadersField) {
   EXPECT_EQ(textKeys, 9);
 
   // A key the host does not know is cut to 99 bytes.
-  WriteAll("Kronilog.ini", "[inna]\nopis=" + longValue + "\n");
+  WriteBytes("Kronilog.ini", "[inna]\nopis=" + longValue + "\n");
   auto field = std::make_unique<char[]>(host::kUnknownKeyTextLimit + 1);
   ASSERT_EQ(Ini(8, "inna", "opis", "%s", field.get()), 0);
   EXPECT_EQ(std::strlen(field.get()), static_cast<std::size_t>(host::kUnknownKeyTextLimit));
@@ -223,18 +228,18 @@ TEST_F(IniFile, WritesAreJournalledInUtf8) {
 // stray file beside it.
 TEST_F(IniFile, AWriteInterruptedAtAnyPointLeavesTheOldFileIntact) {
   const std::string before = "; komentarz\n[s]\nk=stara wartosc\nnieznany=1\n";
-  WriteAll("Kronilog.ini", before);
+  WriteBytes("Kronilog.ini", before);
   const std::string listing = Listing();
   const long newSize = static_cast<long>(before.size()) + 4;  // "stara wartosc" -> 17 chars
   for (long cut = 0; cut < newSize; ++cut) {
     host::FailSettingsWritesAfter(cut);
     ASSERT_EQ(Ini(9, "s", "k", "%s", "nowa wartosc 1234"), host::kIniWriteFailed) << cut;
-    ASSERT_EQ(ReadAll("Kronilog.ini"), before) << cut;
+    ASSERT_EQ(ReadBytes("Kronilog.ini"), before) << cut;
     ASSERT_EQ(Listing(), listing) << cut;
   }
   host::FailSettingsWritesAfter(-1);
   EXPECT_EQ(Ini(9, "s", "k", "%s", "nowa wartosc 1234"), 0);
-  EXPECT_EQ(ReadAll("Kronilog.ini"), "; komentarz\n[s]\nk=nowa wartosc 1234\nnieznany=1\n");
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), "; komentarz\n[s]\nk=nowa wartosc 1234\nnieznany=1\n");
   EXPECT_TRUE(host::JournalEntries().size() == 1);
 }
 
@@ -244,7 +249,7 @@ TEST_F(IniFile, AWriterKilledMidWriteNeverLeavesAPartialFile) {
   auto version = [&](int n) {
     return "; naglowek\n[s]\nnumer=" + std::to_string(n) + "\nbalast=" + padding + "\nkoniec=1\n";
   };
-  WriteAll("Kronilog.ini", version(0));
+  WriteBytes("Kronilog.ini", version(0));
   std::mt19937 random(12345);
   for (int round = 0; round < 16; ++round) {
     pid_t child = fork();
@@ -256,14 +261,14 @@ TEST_F(IniFile, AWriterKilledMidWriteNeverLeavesAPartialFile) {
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
-    std::string content = ReadAll("Kronilog.ini");
+    std::string content = ReadBytes("Kronilog.ini");
     std::int32_t number = -1;
     ASSERT_EQ(Ini(8, "s", "numer", "%ld", &number), 0);
     ASSERT_EQ(content, version(number)) << "round " << round;
   }
   // A later write clears away what the killed writers left beside the file.
   ASSERT_EQ(Ini(9, "s", "numer", "%ld", 99), 0);
-  EXPECT_EQ(ReadAll("Kronilog.ini"), version(99));
+  EXPECT_EQ(ReadBytes("Kronilog.ini"), version(99));
   EXPECT_EQ(Listing(), "Kronilog.ini;");
 }
 
@@ -278,7 +283,7 @@ TEST_F(IniFile, EveryLineEndReadsTheSameAndWritesKeepIt) {
     SCOPED_TRACE(testing::PrintToString(end));
     const std::string before = "[ustawieniaRaportu]" + end + " idPartnera = 1234\t" + end +
                                "[ odczytParagonowZKas ]" + end + "\tKasa05 =0 " + end;
-    WriteAll("Kronilog.ini", before);
+    WriteBytes("Kronilog.ini", before);
     std::int32_t partner = 0;
     short register5 = 1;
     EXPECT_EQ(Ini(8, "ustawieniaRaportu", "idPartnera", "%ld", &partner), 0);
@@ -286,7 +291,7 @@ TEST_F(IniFile, EveryLineEndReadsTheSameAndWritesKeepIt) {
     EXPECT_EQ(Ini(8, "odczytParagonowZKas", "Kasa05", "%d", &register5), 0);
     EXPECT_EQ(register5, 0);
     EXPECT_EQ(Ini(9, "ustawieniaRaportu", "nazwaSklepu", "%s", "Sklep"), 0);
-    EXPECT_EQ(ReadAll("Kronilog.ini"), "[ustawieniaRaportu]" + end + " idPartnera = 1234\t" + end +
+    EXPECT_EQ(ReadBytes("Kronilog.ini"), "[ustawieniaRaportu]" + end + " idPartnera = 1234\t" + end +
                                            "nazwaSklepu=Sklep" + end + "[ odczytParagonowZKas ]" +
                                            end + "\tKasa05 =0 " + end);
   }
@@ -311,7 +316,7 @@ TEST_F(IniFile, WritersAtOnceEachLeaveAWholeFile) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  const std::string content = ReadAll("Kronilog.ini");
+  const std::string content = ReadBytes("Kronilog.ini");
   EXPECT_TRUE(std::regex_match(content, std::regex("\\[test\\]\n([ab]=[0-9]+\n){1,2}"))) << content;
   EXPECT_NE(content.find("=199\n"), std::string::npos) << content;
   EXPECT_EQ(Listing(), "Kronilog.ini;");

@@ -9,9 +9,14 @@
 #include "host/session/journal.h"
 #include "host/session/terminal.h"
 #include "host/settings/settings_service.h"
-#include "tests/host/support/test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
+
+using testsupport::Listing;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 namespace fs = std::filesystem;
 
@@ -31,7 +36,7 @@ std::string Utf16(const std::string& ascii, bool bigEndian) {
   return wide;
 }
 
-class UnusableSettings : public InTempFolder {};
+class UnusableSettings : public testsupport::InProcessHost {};
 
 // What is not a settings file the host can read is refused with what it is, never waited on
 // nor read without end, and a write leaves it exactly as it was: the plug-in's defaults never
@@ -48,21 +53,20 @@ TEST_F(UnusableSettings, AreRefusedNamedAndLeftAsTheyAre) {
       {"a link to an endless device", [] { fs::create_symlink("/dev/zero", "Kronilog.ini"); }, "device"},
       {"a folder", [] { fs::create_directory("Kronilog.ini"); }, "is a folder"},
       {"a file of more than 1 MiB",
-       [&] { WriteAll("Kronilog.ini", settings + "; " + std::string(1 << 20, 'x') + "\n"); }, "larger than the 1 MiB"},
-      {"UTF-16 LE", [&] { WriteAll("Kronilog.ini", "\xFF\xFE" + Utf16(settings, false)); }, "UTF-16 LE"},
-      {"UTF-16 BE", [&] { WriteAll("Kronilog.ini", "\xFE\xFF" + Utf16(settings, true)); }, "UTF-16 BE"},
-      {"UTF-16 LE without a mark", [&] { WriteAll("Kronilog.ini", Utf16(settings, false)); }, "UTF-16 LE"},
-      {"UTF-32 LE", [&] { WriteAll("Kronilog.ini", std::string("\xFF\xFE\0\0", 4) + "x"); }, "UTF-32 LE"},
+       [&] { WriteBytes("Kronilog.ini", settings + "; " + std::string(1 << 20, 'x') + "\n"); }, "larger than the 1 MiB"},
+      {"UTF-16 LE", [&] { WriteBytes("Kronilog.ini", "\xFF\xFE" + Utf16(settings, false)); }, "UTF-16 LE"},
+      {"UTF-16 BE", [&] { WriteBytes("Kronilog.ini", "\xFE\xFF" + Utf16(settings, true)); }, "UTF-16 BE"},
+      {"UTF-16 LE without a mark", [&] { WriteBytes("Kronilog.ini", Utf16(settings, false)); }, "UTF-16 LE"},
+      {"UTF-32 LE", [&] { WriteBytes("Kronilog.ini", std::string("\xFF\xFE\0\0", 4) + "x"); }, "UTF-32 LE"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove_all("Kronilog.ini");
     c.make();
     const auto status = fs::symlink_status("Kronilog.ini");
-    const std::string before = fs::is_regular_file(status) ? ReadAll("Kronilog.ini") : std::string();
-    host::Options options;
-    options.quietTerminal = false;
-    host::ResetHost(options);
+    const std::string before = fs::is_regular_file(status) ? ReadBytes("Kronilog.ini") : std::string();
+    host::Options loud;  // the terminal is watched
+    host::ResetHost(loud);
     testing::internal::CaptureStdout();
     std::int32_t partner = 0;
     EXPECT_EQ(Ini(8, "ustawieniaRaportu", "idPartnera", "%ld", &partner), host::kIniNoFile);
@@ -72,7 +76,7 @@ TEST_F(UnusableSettings, AreRefusedNamedAndLeftAsTheyAre) {
 
     EXPECT_EQ(fs::symlink_status("Kronilog.ini").type(), status.type());
     if (fs::is_regular_file(status)) {
-      EXPECT_EQ(ReadAll("Kronilog.ini"), before);
+      EXPECT_EQ(ReadBytes("Kronilog.ini"), before);
     }
     ASSERT_TRUE(host::SettingsFileRefusal().has_value());
     EXPECT_NE(host::SettingsFileRefusal()->find(c.said), std::string::npos) << *host::SettingsFileRefusal();

@@ -2,45 +2,48 @@
 #include "host/shop/shop_loader.h"
 #include "host/shop/csv_reader.h"
 #include "host/tables/table_store.h"
-#include "tests/host/support/host_test.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 #include "tools/commands.h"
 
 namespace {
 
-class GenShop : public HostTest {};
+using testsupport::ReadBytes;
+
+class GenShop : public testsupport::InProcessHost {};
 
 TEST_F(GenShop, TheSameSeedGivesTheSameShop) {
   ::testing::internal::CaptureStdout();
-  ASSERT_EQ(RunGenShop(folder_ / "a", 2000, 42u), 0);
-  ASSERT_EQ(RunGenShop(folder_ / "b", 2000, 42u), 0);
-  ASSERT_EQ(RunGenShop(folder_ / "c", 2000, 43u), 0);
+  ASSERT_EQ(RunGenShop(folder / "a", 2000, 42u), 0);
+  ASSERT_EQ(RunGenShop(folder / "b", 2000, 42u), 0);
+  ASSERT_EQ(RunGenShop(folder / "c", 2000, 43u), 0);
   std::string said = ::testing::internal::GetCapturedStdout();
   EXPECT_NE(said.find("wrote 2000 receipts"), std::string::npos) << said;
   EXPECT_NE(said.find("seed 42"), std::string::npos) << said;
   for (const char* file : {"receipts.csv", "lines.csv"}) {
-    std::string a = ReadAll(folder_ / "a" / file);
+    std::string a = ReadBytes(folder / "a" / file);
     EXPECT_FALSE(a.empty());
-    EXPECT_EQ(a, ReadAll(folder_ / "b" / file)) << file;
-    EXPECT_NE(a, ReadAll(folder_ / "c" / file)) << file;
+    EXPECT_EQ(a, ReadBytes(folder / "b" / file)) << file;
+    EXPECT_NE(a, ReadBytes(folder / "c" / file)) << file;
   }
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "a" / "receipts.csv.part"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "a" / "receipts.csv.part"));
 }
 
 TEST_F(GenShop, WritesARealisticShopThatLoads) {
-  options_.today = "10.05.26";
-  Reset();
+  options.today = "10.05.26";
+  StartSession();
   ::testing::internal::CaptureStdout();
-  ASSERT_EQ(RunGenShop(folder_, 5000, 7u), 0);
+  ASSERT_EQ(RunGenShop(folder, 5000, 7u), 0);
   std::string said = ::testing::internal::GetCapturedStdout();
   EXPECT_NE(said.find("11.04.26 to 10.05.26"), std::string::npos) << said;
 
-  auto error = host::LoadShop(folder_);
+  auto error = host::LoadShop(folder);
   ASSERT_FALSE(error) << error->Text();
   EXPECT_EQ(host::StoredReceipts(), 5000u);
   EXPECT_GT(host::StoredLines(), 4u * 5000);
   EXPECT_LT(host::StoredLines(), 6u * 5000);
 
-  std::string receipts = ReadAll(folder_ / "receipts.csv");
+  std::string receipts = ReadBytes(folder / "receipts.csv");
   auto count = [&](const std::string& what) {
     std::size_t n = 0;
     for (auto at = receipts.find(what); at != std::string::npos; at = receipts.find(what, at + 1)) ++n;
@@ -62,9 +65,9 @@ TEST_F(GenShop, WritesARealisticShopThatLoads) {
 
 TEST_F(GenShop, RefusesANegativeCount) {
   ::testing::internal::CaptureStderr();
-  EXPECT_NE(RunGenShop(folder_ / "x", -1, 1u), 0);
+  EXPECT_NE(RunGenShop(folder / "x", -1, 1u), 0);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("--receipts"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "x"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "x"));
 }
 
 }  // namespace

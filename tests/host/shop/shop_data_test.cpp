@@ -11,11 +11,15 @@
 #include "host/shop/csv_reader.h"
 #include "host/tables/table_store.h"
 #include "host/tables/tables.h"
-#include "tests/host/support/host_test.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
 using host::CsvReader;
+using testsupport::kLineHeader;
+using testsupport::WriteBytes;
+using testsupport::WriteShop;
 
 std::vector<std::vector<std::string>> ReadAllRows(std::string_view text, std::string* error = nullptr) {
   CsvReader csv(text, "t.csv");
@@ -81,13 +85,13 @@ struct Loaded {
   std::size_t lines = 0;
 };
 
-class ShopData : public HostTest {
+class ShopData : public testsupport::InProcessHost {
  protected:
   // Loads with every register selected; the result of the loading.
-  Loaded Load(const std::filesystem::path& folder, std::array<bool, 10> selected = {
+  Loaded Load(const std::filesystem::path& shop, std::array<bool, 10> selected = {
                   true, true, true, true, true, true, true, true, true, true}) {
     Loaded loaded;
-    loaded.error = host::LoadShop(folder);
+    loaded.error = host::LoadShop(shop);
     const host::Selection selection = host::SelectRegisters(selected);
     loaded.receipts = selection.receipts;
     loaded.lines = selection.lines;
@@ -106,10 +110,10 @@ class ShopData : public HostTest {
 };
 
 TEST_F(ShopData, RecordsCarryEveryFieldAtItsPlace) {
-  auto folder = WriteShop(
+  auto shop = WriteShop(folder,
       "2,501,\"FV/\xC5\x81\xC3\xB3" "d\xC5\xBA/1\",14.03.26,545,\"Karta: 7712345 Zofia W\xC3\xB3jcik\",1,-2\n",
       "501,77,12500.5,-300,65,1\n");
-  auto result = Load(folder);
+  auto result = Load(shop);
   ASSERT_FALSE(result.error) << result.error->Text();
   ASSERT_EQ(Receipts().size(), 1u);
   ASSERT_EQ(Lines().size(), 1u);
@@ -136,7 +140,7 @@ TEST_F(ShopData, RecordsCarryEveryFieldAtItsPlace) {
 }
 
 TEST_F(ShopData, OnlySelectedRegistersAreLoadedAndReceiptsGoByDate) {
-  auto folder = WriteShop(
+  auto shop = WriteShop(folder,
       "1,1,A,03.03.26,600,,0,0\n"
       "2,2,B,01.03.26,600,,0,0\n"
       "1,3,C,,600,,0,0\n"
@@ -144,7 +148,7 @@ TEST_F(ShopData, OnlySelectedRegistersAreLoadedAndReceiptsGoByDate) {
       "1,5,E,01.03.26,600,,0,0\n"
       "1,6,F,28.02.26,600,,0,0\n",
       "1,1,100,100,1,1\n2,1,100,100,1,1\n3,1,100,100,1,1\n4,1,100,100,1,1\n5,1,1,1,1,1\n");
-  auto result = Load(folder, {true, false, true});
+  auto result = Load(shop, {true, false, true});
   ASSERT_FALSE(result.error) << result.error->Text();
   std::string order;
   for (const auto& record : Receipts()) order += TextAt(record, tspr::kDocumentNumber);
@@ -192,16 +196,16 @@ TEST_F(ShopData, BadDataIsRefusedWithFileLineAndColumnAndNothingIsLoaded) {
   };
   for (const auto& c : cases) {
     // A good shop first, so that "nothing is loaded" is seen to clear what was there.
-    ASSERT_FALSE(Load(WriteShop("1,1,A,01.03.26,5,,0,0\n", "1,1,100,100,1,1\n")).error);
+    ASSERT_FALSE(Load(WriteShop(folder, "1,1,A,01.03.26,5,,0,0\n", "1,1,100,100,1,1\n")).error);
     ASSERT_EQ(Receipts().size(), 1u);
-    auto result = Load(WriteShop(c.receipts, c.lines));
+    auto result = Load(WriteShop(folder, c.receipts, c.lines));
     if (c.error.find("remark is 107") != std::string::npos) {
       EXPECT_FALSE(result.error) << "107 characters fit";
       continue;
     }
     ASSERT_TRUE(result.error) << c.error;
     std::string text = result.error->Text();
-    std::string expected = (folder_ / c.error).string();
+    std::string expected = (folder / c.error).string();
     EXPECT_EQ(text.substr(0, expected.size()), expected);
     EXPECT_TRUE(Receipts().empty()) << c.error;
     EXPECT_TRUE(Lines().empty()) << c.error;
@@ -210,16 +214,16 @@ TEST_F(ShopData, BadDataIsRefusedWithFileLineAndColumnAndNothingIsLoaded) {
 }
 
 TEST_F(ShopData, HeaderAndFilesAreChecked) {
-  WriteAll(folder_ / "receipts.csv", "register,receiptId,docNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n");
-  WriteAll(folder_ / "lines.csv", kLineHeader);
-  auto result = Load(folder_);
+  WriteBytes(folder / "receipts.csv", "register,receiptId,docNumber,saleDate,saleTime,remark,amountFlags,stateMarker\n");
+  WriteBytes(folder / "lines.csv", kLineHeader);
+  auto result = Load(folder);
   ASSERT_TRUE(result.error);
   EXPECT_NE(result.error->Text().find("receipts.csv:1:20: column 3 of the header is \"docNumber\""),
             std::string::npos);
-  std::filesystem::remove(folder_ / "lines.csv");
-  WriteShop("", "");
-  std::filesystem::remove(folder_ / "lines.csv");
-  result = Load(folder_);
+  std::filesystem::remove(folder / "lines.csv");
+  WriteShop(folder, "", "");
+  std::filesystem::remove(folder / "lines.csv");
+  result = Load(folder);
   ASSERT_TRUE(result.error);
   EXPECT_NE(result.error->Text().find("lines.csv: cannot be opened"), std::string::npos);
 }
@@ -238,8 +242,8 @@ TEST_F(ShopData, WhatIsNotARegularFileInPlaceOfAShopFileIsNamed) {
                         Case{"lines.csv", "folder", "lines.csv: is a folder, not a file"},
                         Case{"receipts.csv", "device", "receipts.csv: is a device, not a regular file"}}) {
     SCOPED_TRACE(std::string(c.file) + " " + c.made);
-    WriteShop("1,1,A,01.03.26,5,,0,0\n", "1,1,1,1,1,1\n");
-    const std::filesystem::path path = folder_ / c.file;
+    WriteShop(folder, "1,1,A,01.03.26,5,,0,0\n", "1,1,1,1,1,1\n");
+    const std::filesystem::path path = folder / c.file;
     std::filesystem::remove(path);
     if (std::string(c.made) == "fifo") {
       ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
@@ -247,7 +251,7 @@ TEST_F(ShopData, WhatIsNotARegularFileInPlaceOfAShopFileIsNamed) {
     if (std::string(c.made) == "folder") std::filesystem::create_directory(path);
     if (std::string(c.made) == "device") std::filesystem::create_symlink("/dev/zero", path);
     const auto start = std::chrono::steady_clock::now();
-    auto result = Load(folder_);
+    auto result = Load(folder);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     ASSERT_TRUE(result.error);
     EXPECT_NE(result.error->Text().find(c.said), std::string::npos) << result.error->Text();
@@ -256,9 +260,9 @@ TEST_F(ShopData, WhatIsNotARegularFileInPlaceOfAShopFileIsNamed) {
 }
 
 TEST_F(ShopData, CashRegisterReadLoadsTheSelectionAndJournalsIt) {
-  options_.shopDir = WriteShop("1,1,A,01.03.26,5,,0,0\n2,2,B,01.03.26,5,,0,0\n",
-                               "1,1,100,100,1,1\n1,2,100,100,1,1\n2,1,100,100,1,1\n");
-  Reset();
+  options.shopDir = WriteShop(folder, "1,1,A,01.03.26,5,,0,0\n2,2,B,01.03.26,5,,0,0\n",
+                              "1,1,100,100,1,1\n1,2,100,100,1,1\n2,1,100,100,1,1\n");
+  StartSession();
   short flags[10] = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(host::HostCashRegisterSelect(flags, 10), 1);
   *host::HostQuietFlag() = 1;
@@ -272,7 +276,7 @@ TEST_F(ShopData, CashRegisterReadLoadsTheSelectionAndJournalsIt) {
   EXPECT_EQ(events[0]["lines"], 2);
   EXPECT_EQ(events[0]["quiet"], 1);
 
-  WriteAll(folder_ / "lines.csv", std::string(kLineHeader) + "3,1,100,100,1,1\n");
+  WriteBytes(folder / "lines.csv", std::string(kLineHeader) + "3,1,100,100,1,1\n");
   EXPECT_EQ(host::HostCashRegisterRead(1, 0), 0);
   EXPECT_TRUE(Receipts().empty());
   events = Events("cash-registers");

@@ -5,15 +5,18 @@
 #include "host/shop/csv_reader.h"
 #include "host/tables/table_store.h"
 #include "host/tables/tables.h"
-#include "tests/host/support/host_test.h"
+#include "tests/support/files.h"
+#include "tests/support/host_fixture.h"
 
 namespace {
 
-class Scans : public HostTest {
+using testsupport::WriteShop;
+
+class Scans : public testsupport::InProcessHost {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
-    options_.shopDir = WriteShop(
+    InProcessHost::SetUp();
+    options.shopDir = WriteShop(folder,
         "1,30,C,02.03.26,5,,0,0\n"
         "1,10,A,01.03.26,5,,1,0\n"
         "1,20,B,01.03.26,5,,0,0\n"
@@ -24,7 +27,7 @@ class Scans : public HostTest {
         "20,202,1,0,1,1\n"
         "10,102,1,0,1,1\n"
         "20,203,1,0,1,1\n");
-    Reset();
+    StartSession();
     short flags[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
     host::HostCashRegisterSelect(flags, 10);
     ASSERT_EQ(host::HostCashRegisterRead(1, 0), 1);
