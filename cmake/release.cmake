@@ -26,18 +26,19 @@ if(KRONILOG_RELEASE)
   set(CMAKE_C_FLAGS_RELEASE "-O2 -g -DNDEBUG")
   set(CMAKE_CXX_FLAGS_RELEASE "-O2 -g -DNDEBUG")
   # __FILE__ and the debug information name the sources by their place in the tree only, and
-  # the compiler's working folder (the build folder) as ".". GCC tries the last map first, and
-  # a map is a plain prefix of the text: the build folder's own map (".../out" without a
-  # slash, for the working folder) would also take ".../output/...". So each source folder
-  # gets a map of its own, tried before it.
+  # the compiler's working folder (the build folder) as ".". GCC tries the last map first.
   add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
                       -ffile-prefix-map=${PROJECT_BINARY_DIR}=.
                       -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
-  file(GLOB source_folders LIST_DIRECTORIES true RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/*)
+  # A map is a plain prefix of the text: the build folder's own map (".../out", without a
+  # slash, for the working folder) would also rewrite a source folder whose name it begins
+  # (".../output/..."), and the debug file would then depend on the build folder's name.
+  file(GLOB source_folders LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/*)
   foreach(folder ${source_folders})
-    if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} AND NOT folder MATCHES "^(\\.|build)"
-       AND NOT ${PROJECT_SOURCE_DIR}/${folder} STREQUAL ${PROJECT_BINARY_DIR})
-      add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/${folder}/=${folder}/)
+    string(FIND "${folder}" "${PROJECT_BINARY_DIR}" at)
+    if(at EQUAL 0 AND NOT folder STREQUAL PROJECT_BINARY_DIR)
+      message(FATAL_ERROR "The release's build folder ${PROJECT_BINARY_DIR} begins the name of "
+                          "${folder}: give it a name that begins no folder of the sources")
     endif()
   endforeach()
 endif()
