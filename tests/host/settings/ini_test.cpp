@@ -19,6 +19,7 @@
 #include "settings/settings_keys.h"
 #include "tests/support/files.h"
 #include "tests/support/host_fixture.h"
+#include "tests/support/processes.h"
 
 namespace {
 
@@ -300,22 +301,12 @@ TEST_F(IniFile, EveryLineEndReadsTheSameAndWritesKeepIt) {
 // Sessions writing the file at once: each write is whole and none is refused because another
 // session's temporary file went away under it.
 TEST_F(IniFile, WritersAtOnceEachLeaveAWholeFile) {
-  std::vector<pid_t> writers;
-  for (const char* key : {"a", "b"}) {
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      int failed = 0;
-      for (int i = 0; i < 200; ++i) failed += Ini(9, "test", key, "%d", i) != 0;
-      _exit(failed == 0 ? 0 : 1);
-    }
-    writers.push_back(pid);
-  }
-  for (pid_t pid : writers) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  const char* keys[] = {"a", "b"};
+  EXPECT_TRUE(EachInAProcessOfItsOwn(2, [&](int writer) {
+    int failed = 0;
+    for (int i = 0; i < 200; ++i) failed += Ini(9, "test", keys[writer], "%d", i) != 0;
+    return failed == 0;
+  }));
   const std::string content = ReadBytes("Kronilog.ini");
   EXPECT_TRUE(std::regex_match(content, std::regex("\\[test\\]\n([ab]=[0-9]+\n){1,2}"))) << content;
   EXPECT_NE(content.find("=199\n"), std::string::npos) << content;

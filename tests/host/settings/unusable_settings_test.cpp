@@ -1,6 +1,5 @@
 // Settings files the host cannot use, and writers in several processes at once.
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -11,6 +10,7 @@
 #include "host/settings/settings_service.h"
 #include "tests/support/files.h"
 #include "tests/support/host_fixture.h"
+#include "tests/support/processes.h"
 
 namespace {
 
@@ -93,25 +93,14 @@ TEST_F(UnusableSettings, AreRefusedNamedAndLeftAsTheyAre) {
 TEST_F(UnusableSettings, WritersInSeveralProcessesKeepEachOthersKeys) {
   constexpr int kWriters = 8;
   constexpr int kKeysEach = 25;
-  std::vector<pid_t> writers;
-  for (int w = 0; w < kWriters; ++w) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      int failed = 0;
-      for (int k = 0; k < kKeysEach; ++k) {
-        const std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
-        failed += Ini(9, "test", key.c_str(), "%d", k) != 0;
-      }
-      _exit(failed == 0 ? 0 : 1);
+  EXPECT_TRUE(EachInAProcessOfItsOwn(kWriters, [&](int w) {
+    int failed = 0;
+    for (int k = 0; k < kKeysEach; ++k) {
+      const std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
+      failed += Ini(9, "test", key.c_str(), "%d", k) != 0;
     }
-    writers.push_back(pid);
-  }
-  for (pid_t pid : writers) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return failed == 0;
+  }));
   int missing = 0;
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeysEach; ++k) {
