@@ -9,10 +9,14 @@ constexpr char kCardMarker[] = "Karta:";
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
-// What ends a card number: a blank or a control byte, which reads as one.
+// The no-break space of the shop's code page: copied texts and some tills put it after
+// "Karta:" or after the number.
+constexpr unsigned char kNoBreakSpace = 0xFF;
+
+// What ends a card number: a blank, a no-break space, or a control byte, which reads as one.
 bool IsSeparator(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
-  return u != '\0' && (u == ' ' || IsControl(u));
+  return u != '\0' && (u == ' ' || u == kNoBreakSpace || IsControl(u));
 }
 
 }  // namespace

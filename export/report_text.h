@@ -14,8 +14,8 @@ enum class CardText {
 
 // The card test of the receipt selection: the remark holds "Karta:" (these exact bytes, the
 // first occurrence counts), and after any blanks a number beginning with "77". The number runs
-// from its first character that is not a blank to the next blank or the end; a control byte
-// counts as a blank, so the number never holds one. A number of up to 29 characters goes into
+// from its first character that is not a blank to the next blank or the end; a no-break space
+// (0xFF) and a control byte count as blanks, so the number never holds one. A number of up to 29 characters goes into
 // card (30 bytes); a longer one is not cut, since a cut number would credit another card.
 CardText CardNumberFromRemark(const char* remark, char* card);
 

@@ -74,6 +74,8 @@ TEST_F(ExportTexts, CardNumberRunsFromItsFirstCharacterToTheNextBlankAndIsNeverC
       {"Paragon; Karta:   7722222  ", "7722222"},
       {"Karta: 77 12", "77"},
       {"Karta:\t7712345\x01" "99", "7712345"},  // control bytes separate like blanks
+      {"Karta:\xFF" "7712345\xFF" "Jan", "7712345"},  // so does the no-break space (0xFF)
+      {"Karta: \xFF\xFF" "7754321\xFF", "7754321"},
       {"Karta:" + std::string(21, ' ') + "7712345678", "7712345678"},
       {"Karta:" + std::string(90, ' ') + "7754321", "7754321"},
       {"Karta: " + digits28 + "9", digits28 + "9"},  // 29 characters: the whole field
