@@ -51,13 +51,18 @@ constexpr char kNotSentFromMenu[] = "Aby go wys\x92" "a\x8D, wykonaj eksport tyc
 // "Te dni zostaną wysłane z następnym eksportem automatycznym."
 constexpr char kNotSentAutomatic[] =
     "Te dni zostan\x86 wys\x92" "ane z nast\x91pnym eksportem automatycznym.";
-// "Nie wpisano numeru partnera sklepu (idPartnera=%ld).\nWpisz w pliku Kronilog.ini, w sekcji
-//  [ustawieniaRaportu], w kluczu idPartnera,\nnumer partnera nadany przez operatora kart.\n
-//  Raport nie został utworzony."
-constexpr char kNoPartnerFormat[] =
-    "Nie wpisano numeru partnera sklepu (idPartnera=%ld).\n"
+// "Nie wpisano numeru partnera sklepu (idPartnera=%s).\n" or "Numer partnera sklepu jest
+//  wpisany niepoprawnie (idPartnera=%s).\n", then "Wpisz w pliku Kronilog.ini, w sekcji
+//  [ustawieniaRaportu], w kluczu idPartnera,\nnumer partnera nadany przez operatora kart,
+//  samymi cyframi i bez spacji\n(na przykład "1234", a nie "1 234").\nRaport nie został
+//  utworzony."
+constexpr char kNoPartnerFormat[] = "Nie wpisano numeru partnera sklepu (idPartnera=%s).\n%s";
+constexpr char kWrongPartnerFormat[] =
+    "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=%s).\n%s";
+constexpr char kPartnerHowTo[] =
     "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
-    "numer partnera nadany przez operatora kart.\n"
+    "numer partnera nadany przez operatora kart, samymi cyframi i bez spacji\n"
+    "(na przyk\x92" "ad \"1234\", a nie \"1 234\").\n"
     "Raport nie zosta\x92 utworzony.";
 
 // What the scan of the sales records made of a run.
@@ -145,12 +150,16 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate) {
   }
   HostPrepareTable(sales, kPrepareForScan);
 
-  // 2. The settings. A shop that has not filled in its partner number would report as
-  // somebody else's partner 0000: refused before anything is written.
+  // 2. The settings. A partner number that is not filled in, or typed wrong, would send the
+  // report as somebody else's: refused before anything is written, naming the value as the
+  // file holds it, which stays there as the shop typed it.
   ReportSettings settings;
   ReadReportSettings(&settings);
-  if (settings.partnerId <= 0) {
-    FormatText(text, sizeof text, kNoPartnerFormat, static_cast<long>(settings.partnerId));
+  if (settings.partnerIdValue == PartnerIdValue::kEmpty ||
+      settings.partnerIdValue == PartnerIdValue::kWrong) {
+    FormatText(text, sizeof text,
+               settings.partnerIdValue == PartnerIdValue::kEmpty ? kNoPartnerFormat : kWrongPartnerFormat,
+               settings.partnerIdText, kPartnerHowTo);
     log.more = " powod=idPartnera";
     return NotMade(&log, ExportOutcome::kRefused, kNoticeTitle, text);
   }

@@ -24,13 +24,13 @@ int IniAccess(const char* file, int mode, const char* section, const char* key,
 void ReadWithDefault(const SettingKey& key, short* value) {
   if (Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatShort, value))) return;
   *value = static_cast<short>(key.defaultNumber);
-  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatShort, key.defaultNumber);
+  WriteDefaultNumber(key);
 }
 
 void ReadWithDefault(const SettingKey& key, int* value) {
   if (Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatLong, value))) return;
   *value = key.defaultNumber;
-  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatLong, key.defaultNumber);
+  WriteDefaultNumber(key);
 }
 
 void ReadWithDefault(const SettingKey& key, char* text) {
@@ -42,7 +42,7 @@ void ReadWithDefault(const SettingKey& key, char* text) {
 void ReadShortIntoSlot(const SettingKey& key, int* slot) {
   if (Found(IniAccess(kSettingsFile, kIniRead, key.section, key.key, kFormatShort, slot))) return;
   *slot = key.defaultNumber;
-  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, kFormatShort, key.defaultNumber);
+  WriteDefaultNumber(key);
 }
 
 bool ReadText(const SettingKey& key, char* text) {
@@ -53,6 +53,10 @@ bool ReadText(const SettingKey& key, char* text) {
   text[key.fieldSize - 1] = '\0';
   if (!found) text[0] = '\0';
   return found;
+}
+
+void WriteDefaultNumber(const SettingKey& key) {
+  IniAccess(kSettingsFile, kIniWrite, key.section, key.key, key.format, key.defaultNumber);
 }
 
 void WriteSetting(const SettingKey& key, const char* text) {

@@ -29,3 +29,7 @@ bool ReadText(const SettingKey& key, char* text);
 
 // Writes a key: a text for "%s" keys, a number for the others.
 void WriteSetting(const SettingKey& key, const char* text);
+
+// Writes a number key's default back ("%d" or "%ld"), as the read-with-default rule does when
+// the key is missing.
+void WriteDefaultNumber(const SettingKey& key);

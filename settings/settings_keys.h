@@ -23,6 +23,7 @@ inline constexpr char kFormatLong[] = "%ld";
 
 // Field sizes (bytes, with the NUL) of the readers' text buffers.
 enum : int {
+  kPartnerIdTextSize = 32,  // idPartnera, read as the text the shop typed
   kShopNameSize = 100,
   kMailServerSize = 200,
   kMailLoginSize = 50,
@@ -47,7 +48,8 @@ struct SettingKey {
   const char* format;       // kFormatText, kFormatShort or kFormatLong
   int defaultNumber;        // for "%d" and "%ld"
   const char* defaultText;  // for "%s" (null where the reader supplies it at run time)
-  int fieldSize;            // "%s": the reader's buffer in bytes, NUL included; numbers: 2 or 4
+  int fieldSize;            // "%s": the reader's buffer in bytes, NUL included; numbers: 2 or 4,
+                            // but idPartnera, which is read as text (kPartnerIdTextSize)
   SettingReader reader;
   const char* readBy;       // who reads the key (for the documentation and the tests)
 };
@@ -76,8 +78,12 @@ constexpr SettingKey CashRegister(const char* key) { return Short(kSectionCashRe
 }  // namespace setting_key_detail
 
 // The report file writer's keys.
-inline constexpr SettingKey kPartnerIdKey =
-    setting_key_detail::Long(kSectionReport, "idPartnera", 1, setting_key_detail::kReportWriter);
+// The partner number is written as a number, but read as the text the shop typed: a value
+// typed wrong ("1 234", "12O4") is refused as it stands instead of read as missing and
+// overwritten with the default.
+inline constexpr SettingKey kPartnerIdKey = {kSectionReport, "idPartnera", kFormatLong, 1, nullptr,
+                                             kPartnerIdTextSize, SettingReader::WithDefault,
+                                             setting_key_detail::kReportWriter};
 inline constexpr SettingKey kShopNameKey = setting_key_detail::Text(
     kSectionReport, "nazwaSklepu", "nazwasklepu", kShopNameSize, setting_key_detail::kReportWriter);
 // The first has no number: there is no wykluczonaGrupa1.

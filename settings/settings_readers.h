@@ -6,8 +6,18 @@
 
 // The report file writer's settings. Each excluded group lies in a 32-bit slot of which the
 // read stores the low 16 bits (the slot starts at 0); a missing key sets the whole slot to -1.
+// How the partner number stands in the settings file.
+enum class PartnerIdValue {
+  kNumber,   // a whole number above 0, blanks around it and leading zeros allowed
+  kMissing,  // no key: 1, written back
+  kEmpty,    // present, but nothing or 0 typed: the shop has not filled it in
+  kWrong,    // present, and not a whole number above 0 ("1 234", "12O4", "-5", too long)
+};
+
 struct ReportSettings {
-  int partnerId;
+  int partnerId;                          // above 0 for kNumber and kMissing
+  PartnerIdValue partnerIdValue;
+  char partnerIdText[kPartnerIdTextSize]; // the value as the file holds it
   char shopName[kShopNameSize];
   int excludedGroups[kExcludedGroupCount];  // wykluczonaGrupa, wykluczonaGrupa2 .. 15
 };

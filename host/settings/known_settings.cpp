@@ -5,9 +5,9 @@ namespace host {
 namespace {
 
 // The keys of Kronilog.ini as the plug-in's readers hold them: a text is cut to its reader's
-// buffer less the NUL.
+// buffer less the NUL (idPartnera too, which the plug-in reads as text).
 constexpr KnownSetting kKnownSettings[] = {
-    {"ustawieniaRaportu", "idPartnera", "%ld", 0},
+    {"ustawieniaRaportu", "idPartnera", "%ld", 31},  // written as a number, read as text
     {"ustawieniaRaportu", "nazwaSklepu", "%s", 99},
     {"ustawieniaRaportu", "wykluczonaGrupa", "%d", 0},
     {"ustawieniaRaportu", "wykluczonaGrupa2", "%d", 0},

@@ -11,7 +11,7 @@ struct KnownSetting {
   const char* section;
   const char* key;
   const char* format;
-  int textLimit;  // bytes without the NUL; 0 for numbers
+  int textLimit;  // bytes without the NUL; 0 for numbers the plug-in reads as numbers
 };
 inline constexpr int kUnknownKeyTextLimit = 99;
 

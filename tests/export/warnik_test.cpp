@@ -393,24 +393,50 @@ TEST(ExportWarnik, AnExportRefusesWhenTheHostLacksAServiceItNeeds) {
   }
 }
 
-// A shop that has not filled in its partner number does not export as partner 0000.
-TEST(ExportWarnik, APartnerNumberOfZeroOrBelowIsRefused) {
-  for (const std::string partner : {"0", "-5"}) {
-    SCOPED_TRACE(partner);
+// A partner number that is not filled in, or typed wrong, is never guessed: the export is
+// refused naming the value as typed, which stays in the file as it was; the automatic export
+// keeps its days. Blanks around the number and leading zeros are fine.
+TEST(ExportWarnik, APartnerNumberNotFilledInOrTypedWrongIsRefusedAsTyped) {
+  const std::string howTo =
+      "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
+      "numer partnera nadany przez operatora kart, samymi cyframi i bez spacji\n"
+      "(na przyk\u0142ad \"1234\", a nie \"1 234\").\nRaport nie zosta\u0142 utworzony.";
+  const struct {
+    std::string typed;  // after "idPartnera="
+    std::string box;    // the box's first line; empty: no box, the report goes out as file
+    std::string file;
+  } cases[] = {
+      {"0", "Nie wpisano numeru partnera sklepu (idPartnera=0).", ""},
+      {"", "Nie wpisano numeru partnera sklepu (idPartnera=).", ""},
+      {"-5", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=-5).", ""},
+      {"1 234", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=1 234).", ""},
+      {"5abc", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=5abc).", ""},
+      {"12O4", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=12O4).", ""},
+      {"WPISZ", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=WPISZ).", ""},
+      {"2147483648", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=2147483648).", ""},
+      {" 0042\t", "", "H0042_20260315080000.xml"},
+      {"2147483647", "", "H2147483647_20260315080000.xml"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("idPartnera=" + c.typed);
     WorkFolder folder;
-    WriteBytes("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=" + partner +
-                                   "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n");
-    AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, 3);
+    const std::string settings = "[ustawieniaRaportu]\nidPartnera=" + c.typed +
+                                 "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n";
+    WriteBytes("Kronilog.ini", settings);
+    AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, c.box.empty() ? 0 : 3);
     EXPECT_EQ(run.entryResult, 1);
+    EXPECT_NE(ReadBytes("Kronilog.ini").find("\nidPartnera=" + c.typed + "\n"), std::string::npos);
+    if (c.box.empty()) {
+      EXPECT_EQ(ReportFiles(), (std::vector<fs::path>{fs::path("RAP_KART") / c.file}));
+      EXPECT_EQ(Stored(), "15.03.26");
+      continue;
+    }
     const auto messages = JournalEvents("journal.jsonl", "message");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0]["text"], "Nie wpisano numeru partnera sklepu (idPartnera=" + partner + ").\n"
-              "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
-              "numer partnera nadany przez operatora kart.\nRaport nie zosta\u0142 utworzony.");
+    EXPECT_EQ(messages[0]["text"], c.box + "\n" + howTo);
     EXPECT_FALSE(fs::exists("RAP_KART"));
     EXPECT_TRUE(JournalEvents("journal.jsonl", "mail").empty());
     EXPECT_EQ(Stored(), "09.03.26");
-    EXPECT_EQ(IniValue("Kronilog.ini", "ustawieniaRaportu", "idPartnera"), partner);
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
                               "auto okres=09.03.26-14.03.26 transakcje=0 pominiete=0 suma=- plik=- "
                               "wynik=odmowa poczta=- powod=idPartnera"}));

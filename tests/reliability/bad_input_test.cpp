@@ -81,6 +81,13 @@ TEST_F(BadInput, OverlongAndOddValuesInEverySettingsKey) {
       EXPECT_EQ(host::OutstandingBlocks(), 0) << where;
       EXPECT_EQ(host::OpenFiles(), 0) << where;
       auto reports = ReportFiles();
+      if (std::strcmp(key.key, kPartnerIdKey.key) == 0) {  // none of these is a partner number
+        EXPECT_TRUE(reports.empty()) << where;
+        std::string kept;
+        host::ReadSettingText("Kronilog.ini", key.section, key.key, &kept);
+        EXPECT_EQ(kept, value) << where;
+        continue;
+      }
       ASSERT_EQ(reports.size(), 1u) << where;
       EXPECT_TRUE(WellFormed(ReadBytes(reports[0]))) << where;
       // The shop name reaches the message's first line cut to its 99 bytes.
