@@ -2,11 +2,11 @@
 // folder, empty; only the open handle is the lock.
 #include "export/automatic_turn.h"
 
-bool TakeAutomaticTurn(HANDLE* turn) {
-  *turn = CreateFileA(kAutomaticTurnFile, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+TurnResult TakeAutomaticTurn(HANDLE* turn) {
+  *turn = CreateFileA(kAutomaticTurnFile, GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (*turn != INVALID_HANDLE_VALUE) return true;
-  return GetLastError() != ERROR_SHARING_VIOLATION;
+  if (*turn != INVALID_HANDLE_VALUE) return TurnResult::kTaken;
+  return GetLastError() == ERROR_SHARING_VIOLATION ? TurnResult::kHeldElsewhere : TurnResult::kNoLock;
 }
 
 void EndAutomaticTurn(HANDLE turn) {

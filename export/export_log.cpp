@@ -10,6 +10,11 @@
 #include "platform/win32.h"
 #include "output/text_output.h"
 
+// The plug-in's version, from the build's project version.
+#ifndef KRONILOG_VERSION
+#error "KRONILOG_VERSION is set by the build"
+#endif
+
 namespace {
 
 constexpr int kLineSize = 768;
@@ -17,6 +22,7 @@ constexpr int kLineSize = 768;
 const char* OutcomeWord(ExportOutcome outcome) {
   switch (outcome) {
     case ExportOutcome::kSent: return "wyslany";
+    case ExportOutcome::kHandedOver: return "przekazany";
     case ExportOutcome::kNotSent: return "niewyslany";
     case ExportOutcome::kNotDelivered: return "niedostarczony";
     case ExportOutcome::kIncomplete: return "niepelny";
@@ -28,6 +34,28 @@ const char* OutcomeWord(ExportOutcome outcome) {
 
 bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
 const char* OrDash(const char* text) { return HasText(text) ? text : "-"; }
+
+// One bound of the period as dd.mm.yy; "*" for an open bound, "?" for one that is no date.
+void BoundText(char* out, std::size_t size, const char* date) {
+  short year, month, day;
+  if (!HasText(date)) {
+    FormatText(out, size, "*");
+  } else if (ParseReportDate(date, &year, &month, &day)) {
+    FormatText(out, size, "%02d.%02d.%02d", day, month, year % 100);
+  } else {
+    FormatText(out, size, "?");
+  }
+}
+
+// The host instance (till) the line comes from, "-" when the host gives no number.
+void InstanceText(char* out, std::size_t size) {
+  const int* instance = HostInstanceNumber();
+  if (instance == nullptr) {
+    FormatText(out, size, "-");
+  } else {
+    FormatText(out, size, "%d", *instance);
+  }
+}
 
 // Opens the log for appending; a log that the line would take past its limit becomes the
 // older log first. Null when the log cannot be opened.
@@ -50,6 +78,7 @@ ExportLogLine NewExportLogLine(int flag, const char* startDate, const char* endD
   line.startDate = startDate;
   line.endDate = endDate;
   line.outcome = ExportOutcome::kNotCreated;
+  line.answerChecked = -1;
   return line;
 }
 
@@ -61,18 +90,27 @@ void AppendExportLog(const ExportLogLine& entry) {
   char answer[16] = "-";
   if (entry.answered) FormatText(answer, sizeof answer, "%d", entry.answer);
 
-  // The period as "<start>-<end>", a missing bound as "-"; "-" alone when the run never had one.
+  // The period as "<start>-<end>"; "-" alone when the run never had one.
   char period[32] = "-";
   if (HasText(entry.startDate) || HasText(entry.endDate)) {
-    FormatText(period, sizeof period, "%s-%s", OrDash(entry.startDate), OrDash(entry.endDate));
+    char start[12];
+    char end[12];
+    BoundText(start, sizeof start, entry.startDate);
+    BoundText(end, sizeof end, entry.endDate);
+    FormatText(period, sizeof period, "%s-%s", start, end);
   }
+  char instance[16];
+  InstanceText(instance, sizeof instance);
+  const char* checked = entry.answerChecked < 0 ? "-" : entry.answerChecked != 0 ? "1" : "0";
   // Whatever the fields hold, the line ends with its line end.
   char line[kLineSize];
   FormatText(line, sizeof line - 2,
-             "%s %s okres=%s transakcje=%ld pominiete=%ld suma=%s plik=%s wynik=%s poczta=%s%s",
+             "%s %s okres=%s transakcje=%ld pominiete=%ld suma=%s plik=%s wynik=%s poczta=%s%s "
+             "wersja=%s stanowisko=%s sprawdz=%s%s",
              when, entry.flag != 0 ? "menu" : "auto", period,
              entry.transactions, entry.leftOut, checksum, OrDash(entry.fileName),
-             OutcomeWord(entry.outcome), answer, entry.more != nullptr ? entry.more : "");
+             OutcomeWord(entry.outcome), answer, entry.more != nullptr ? entry.more : "",
+             KRONILOG_VERSION, instance, checked, entry.notes != nullptr ? entry.notes : "");
   std::strcat(line, "\r\n");
   const int length = static_cast<int>(std::strlen(line));
 

@@ -11,7 +11,8 @@ inline constexpr char kOlderExportLogFile[] = "Kronilog.log.1";
 inline constexpr int kExportLogLimit = 1024 * 1024;
 
 enum class ExportOutcome {
-  kSent,          // wyslany: the whole message was handed to the mail service
+  kSent,          // wyslany: handed to the mail service, which answered that it sent it
+  kHandedOver,    // przekazany: handed to the mail service, whose answer is not examined
   kNotSent,       // niewyslany: the report is whole, its message could not be made or handed over
   kNotDelivered,  // niedostarczony: the mail service answered 0 and the shop trusts the answer
   kIncomplete,    // niepelny: the report lost a piece or a receipt's lines
@@ -31,14 +32,19 @@ struct ExportLogLine {
   ExportOutcome outcome;
   bool answered;            // the mail service was called
   int answer;               // and answered this
-  const char* more;         // further " key=value" fields, or null
+  int answerChecked;        // sprawdzWynikWysylki of the run: 0 or 1; -1 when not read
+  const char* more;         // why it was refused: " key=value" fields, or null
+  const char* notes;        // what the export run could not do as it should (" blokada=brak"
+                            // and the like), or null
 };
 
 // A line with no report, no transactions and no answer yet, for the run's flag and period.
 ExportLogLine NewExportLogLine(int flag, const char* startDate, const char* endDate);
 
 // Appends the line, in one write, through the host's file services:
-// "yyyy-mm-dd hh:mm:ss menu|auto okres=<start>-<end> transakcje=<n> pominiete=<n>
-//  suma=<checksum|-> plik=<name|-> wynik=<outcome> poczta=<answer|->[ more]". A log that
-// cannot be written changes nothing of the export.
+// "yyyy-mm-dd hh:mm:ss menu|auto okres=<dd.mm.yy-dd.mm.yy|-> transakcje=<n> pominiete=<n>
+//  suma=<checksum|-> plik=<name|-> wynik=<outcome> poczta=<answer|->[ more]
+//  wersja=<x.y.z> stanowisko=<n|-> sprawdz=<0|1|->[ notes]". The period's bounds are written
+// as dd.mm.yy whatever form the export was given them in ("3.12.26", "08-02-26"), an open
+// bound as "*". A log that cannot be written changes nothing of the export.
 void AppendExportLog(const ExportLogLine& line);

@@ -53,7 +53,7 @@ void ReadReceipts(short* flags) {
 
 // True when the host lacks a service the export needs: then the export is refused before
 // anything is read or written, with one box naming the services, and one line in the log.
-bool RefusedForMissingServices(int flag) {
+bool RefusedForMissingServices(int flag, const char* logNotes) {
   StandInService missing[kMostMissingServices];
   const int count = MissingExportServices(missing);
   if (count == 0) return false;
@@ -70,6 +70,7 @@ bool RefusedForMissingServices(int flag) {
   ExportLogLine log = NewExportLogLine(flag, nullptr, nullptr);
   log.outcome = ExportOutcome::kRefused;
   log.more = numbers;
+  log.notes = logNotes;
   AppendExportLog(log);
   char text[sizeof kMissingServicesFormat + sizeof names];
   FormatText(text, sizeof text, kMissingServicesFormat, names);
@@ -91,9 +92,28 @@ bool FailedEarlierToday(const char* today) {
   return ReadDateKey(kFailedTryDateKey, tried) && HostCompareDates(today, tried) == 0;
 }
 
-// The automatic export while this instance holds the turn.
-short RunAutomaticExportInTurn() {
-  if (RefusedForMissingServices(0)) return 1;  // the days stay due: nothing is stored
+// Notes the first day of the export's range as not sent yet (NiewyslaneOd), before anything
+// is read: whatever stops the export from here on, a kill, a crash or a power cut included,
+// the next automatic export starts there. An earlier day noted already stands (start is never
+// later than it). False when the note cannot be read back: the settings file takes no writes.
+bool NotePendingDays(const char* start, const char* noted) {
+  if (noted[0] == '\0' || HostCompareDates(noted, start) != 0) WriteSetting(kUnsentSinceKey, start);
+  char stored[kLastExportDateSize];
+  return ReadDateKey(kUnsentSinceKey, stored) && HostCompareDates(stored, start) == 0;
+}
+
+// Appends a " key=value" field to a run's log notes (kLogNotesSize bytes).
+constexpr int kLogNotesSize = 64;
+void AddLogNote(char* notes, const char* field) {
+  const std::size_t used = std::strlen(notes);
+  FormatText(notes + used, kLogNotesSize - used, " %s", field);
+}
+
+// The automatic export while this instance holds the turn, or while nobody can (unguarded).
+short RunAutomaticExportInTurn(bool unguarded) {
+  char notes[kLogNotesSize] = "";
+  if (unguarded) AddLogNote(notes, "blokada=brak");
+  if (RefusedForMissingServices(0, notes)) return 1;  // the days stay due: nothing is stored
   char today[12] = {};
   char yesterday[12] = {};
   char start[kLastExportDateSize] = {};
@@ -113,10 +133,13 @@ short RunAutomaticExportInTurn() {
     HostAddDays(start, start, -1);
     start[sizeof start - 1] = '\0';
   }
-  // Days that a failed export was to send, the very first export's included, come first.
+  // Days that an export before was to send and did not, the very first export's included,
+  // come first.
   char unsentSince[kLastExportDateSize];
-  const bool unsent = ReadDateKey(kUnsentSinceKey, unsentSince);
-  if (unsent && HostCompareDates(unsentSince, start) < 0) CopyDate(start, sizeof start, unsentSince);
+  if (!ReadDateKey(kUnsentSinceKey, unsentSince)) unsentSince[0] = '\0';
+  if (unsentSince[0] != '\0' && HostCompareDates(unsentSince, start) < 0) {
+    CopyDate(start, sizeof start, unsentSince);
+  }
 
   const short* ready = HostReadyFlag();
   if (ready == nullptr || *ready == 0) return 1;  // the next call tries again
@@ -124,25 +147,21 @@ short RunAutomaticExportInTurn() {
   const bool bitWasSet = (HostGetStateFlags() & kStateBit) != 0;
   if (!bitWasSet) HostSetStateFlags(kStateBit, 1);
 
+  if (!NotePendingDays(start, unsentSince)) AddLogNote(notes, "niewyslaneOd=niezapisane");
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
   ReadReceipts(flags);
-  // Only a report that was written whole and sent moves the stored date on. After a failure
-  // the first day of its range is kept (NiewyslaneOd), so the next export that goes out starts
-  // there, and the failed day is noted so that it is not tried again until tomorrow.
-  if (BuildReportFile(0, start, yesterday) != 0) {
+  // Only a report that was written whole and sent moves the stored date on and clears the
+  // note of days not sent; after a failure the note stays, so the next export that goes out
+  // starts there, and the failed day is noted so that it is not tried again until tomorrow.
+  if (BuildReportFile(0, start, yesterday, notes) != 0) {
     WriteSetting(kLastExportDateKey, today);
     char text[kLastReadRangeSize];
     FormatText(text, sizeof text, "Eksport danych od %s do %s", start, yesterday);
     WriteSetting(kLastReadRangeKey, text);
-    if (unsentSince[0] != '\0') {
-      WriteSetting(kUnsentSinceKey, "");
-    }
+    WriteSetting(kUnsentSinceKey, "");
   } else {
     WriteSetting(kFailedTryDateKey, today);
-    if (!unsent || HostCompareDates(unsentSince, start) != 0) {
-      WriteSetting(kUnsentSinceKey, start);
-    }
   }
 
   if (!bitWasSet) HostSetStateFlags(kStateBit, 0);
@@ -152,7 +171,7 @@ short RunAutomaticExportInTurn() {
 }  // namespace
 
 short RunExportFromMenu() {
-  if (RefusedForMissingServices(1)) return 0;
+  if (RefusedForMissingServices(1, nullptr)) return 0;
   char today[12] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
@@ -190,8 +209,9 @@ short RunExportFromMenu() {
 
 short RunAutomaticExport() {
   HANDLE turn;
-  if (!TakeAutomaticTurn(&turn)) return 0;  // another instance's export is under way
-  const short result = RunAutomaticExportInTurn();
+  const TurnResult taken = TakeAutomaticTurn(&turn);
+  if (taken == TurnResult::kHeldElsewhere) return 0;  // another instance's export is under way
+  const short result = RunAutomaticExportInTurn(taken == TurnResult::kNoLock);
   EndAutomaticTurn(turn);
   return result;
 }

@@ -136,10 +136,11 @@ int NotMade(ExportLogLine* log, ExportOutcome outcome, const char* title, const 
 
 }  // namespace
 
-int BuildReportFile(int flag, const char* startDate, const char* endDate) {
+int BuildReportFile(int flag, const char* startDate, const char* endDate, const char* logNotes) {
   if (startDate == nullptr) startDate = "";
   if (endDate == nullptr) endDate = "";
   ExportLogLine log = NewExportLogLine(flag, startDate, endDate);
+  log.notes = logNotes;
   char text[512];
 
   // 1. The sales table. Without it there is nothing to report: an empty report would tell
@@ -218,9 +219,13 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate) {
   const bool sent = SendReportMail(creationStamp, settings.shopName, path, &mail) != 0;
   log.answered = mail.handedOver;
   log.answer = mail.answer;
-  log.outcome = sent                ? ExportOutcome::kSent
-                : mail.notDelivered ? ExportOutcome::kNotDelivered
-                                    : ExportOutcome::kNotSent;
+  log.answerChecked = mail.answerChecked ? 1 : 0;
+  // "Sent" only where the mail service's answer was examined; otherwise the log says no more
+  // than that the message went to the service.
+  log.outcome = sent && mail.answerChecked ? ExportOutcome::kSent
+                : sent                     ? ExportOutcome::kHandedOver
+                : mail.notDelivered        ? ExportOutcome::kNotDelivered
+                                           : ExportOutcome::kNotSent;
   AppendExportLog(log);
   if (sent) {
     FormatText(text, sizeof text, kFinalNoticeFormat, fileName);

@@ -8,4 +8,6 @@
 // was refused (no partner number), the report could not be made (no sales table, no file), is
 // incomplete (a piece not written, the host unable to give a receipt's lines) or was written
 // but not sent. The user has been told in each case, and the run has its line in the log.
-int BuildReportFile(int flag, const char* startDate, const char* endDate);
+// logNotes: " key=value" fields the export run adds to the run's line in the export log.
+int BuildReportFile(int flag, const char* startDate, const char* endDate,
+                    const char* logNotes = nullptr);

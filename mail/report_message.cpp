@@ -70,6 +70,7 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
   // The settings are read, and missing keys written, even when there is no message to send.
   MailSettings account;
   ReadMailSettings(&account);
+  result->answerChecked = account.checkDelivery != 0;
 
   if (message == nullptr) {
     FormatText(result->reason, kMailReasonSize, kNotCreated, messageFile);

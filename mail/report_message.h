@@ -10,6 +10,7 @@ struct MailHandOver {
   bool handedOver;     // the whole message went to the host's mail service
   int answer;          // what the mail service returned (when handed over)
   bool notDelivered;   // the shop trusts that answer (sprawdzWynikWysylki) and it was 0
+  bool answerChecked;  // sprawdzWynikWysylki is on: the answer decides whether it was sent
   char reason[kMailReasonSize];  // why it was not sent, in the plug-in's Polish
 };
 

@@ -45,11 +45,12 @@ extern "C" {
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPVOID, DWORD creationDisposition,
                    DWORD, HANDLE) {
   if (path == nullptr || (creationDisposition != CREATE_NEW && creationDisposition != OPEN_ALWAYS) ||
-      (access & GENERIC_WRITE) == 0) {
+      (access & (GENERIC_READ | GENERIC_WRITE)) == 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (creationDisposition == CREATE_NEW ? O_EXCL : 0);
+  const int mode = (access & GENERIC_WRITE) == 0 ? O_RDONLY : (access & GENERIC_READ) == 0 ? O_WRONLY : O_RDWR;
+  const int flags = mode | O_CREAT | O_CLOEXEC | (creationDisposition == CREATE_NEW ? O_EXCL : 0);
   const int descriptor = open(NativePath(path).c_str(), flags, 0666);
   if (descriptor < 0) {
     SetLastError(WindowsError(errno));

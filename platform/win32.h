@@ -40,6 +40,7 @@ typedef void* HANDLE;
 #define IDRETRY 4
 #define IDIGNORE 5
 
+#define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
 #define CREATE_NEW 1
 #define OPEN_ALWAYS 4

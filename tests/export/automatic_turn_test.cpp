@@ -26,20 +26,27 @@ class AutomaticTurn : public ::testing::Test {
 TEST_F(AutomaticTurn, OneHolderAtATimeUntilItsHandleIsClosed) {
   HANDLE first;
   HANDLE second;
-  ASSERT_TRUE(TakeAutomaticTurn(&first));
+  ASSERT_EQ(TakeAutomaticTurn(&first), TurnResult::kTaken);
   EXPECT_NE(first, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(TakeAutomaticTurn(&second));  // another export is under way
+  EXPECT_EQ(TakeAutomaticTurn(&second), TurnResult::kHeldElsewhere);  // another export is under way
   EndAutomaticTurn(first);
-  ASSERT_TRUE(TakeAutomaticTurn(&second));
+  ASSERT_EQ(TakeAutomaticTurn(&second), TurnResult::kTaken);
   EXPECT_NE(second, INVALID_HANDLE_VALUE);
   EndAutomaticTurn(second);
   EXPECT_TRUE(fs::is_regular_file(kAutomaticTurnFile));
 
-  // A folder that takes no lock file does not stop the export, whose own errors then speak.
+  // A lock file made read-only still serves: the turn is in the sharing, not in the writing.
+  fs::permissions(kAutomaticTurnFile, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ASSERT_EQ(TakeAutomaticTurn(&first), TurnResult::kTaken);
+  EXPECT_EQ(TakeAutomaticTurn(&second), TurnResult::kHeldElsewhere);
+  EndAutomaticTurn(first);
+  fs::permissions(kAutomaticTurnFile, fs::perms::owner_all);
+
+  // A folder that takes no lock file does not stop the export, which goes on unguarded.
   fs::remove(kAutomaticTurnFile);
   fs::create_directory(kAutomaticTurnFile);
   HANDLE none;
-  EXPECT_TRUE(TakeAutomaticTurn(&none));
+  EXPECT_EQ(TakeAutomaticTurn(&none), TurnResult::kNoLock);
   EXPECT_EQ(none, INVALID_HANDLE_VALUE);
   EndAutomaticTurn(none);
 }
@@ -53,7 +60,7 @@ TEST_F(AutomaticTurn, AKilledHolderLeavesTheTurnFree) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     HANDLE turn;
-    const char taken = TakeAutomaticTurn(&turn) && turn != INVALID_HANDLE_VALUE ? 'y' : 'n';
+    const char taken = TakeAutomaticTurn(&turn) == TurnResult::kTaken ? 'y' : 'n';
     if (write(ready[1], &taken, 1) != 1) _exit(1);
     pause();
     _exit(0);
@@ -62,10 +69,10 @@ TEST_F(AutomaticTurn, AKilledHolderLeavesTheTurnFree) {
   ASSERT_EQ(read(ready[0], &taken, 1), 1);
   ASSERT_EQ(taken, 'y');
   HANDLE turn;
-  EXPECT_FALSE(TakeAutomaticTurn(&turn));
+  EXPECT_EQ(TakeAutomaticTurn(&turn), TurnResult::kHeldElsewhere);
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
-  ASSERT_TRUE(TakeAutomaticTurn(&turn));
+  ASSERT_EQ(TakeAutomaticTurn(&turn), TurnResult::kTaken);
   EndAutomaticTurn(turn);
   close(ready[0]);
   close(ready[1]);

@@ -59,7 +59,8 @@ TEST(ExportWarnik, MenuExportOfTheGoldenShopGivesTheGoldenReport) {
   // The export log's line for the export that went out.
   EXPECT_EQ(ReadBytes("Kronilog.log"),
             "2026-03-15 10:20:30 menu okres=10.03.26-12.03.26 transakcje=9 pominiete=0 suma=45.71 "
-            "plik=H0007_20260315102030.xml wynik=wyslany poczta=1\r\n");
+            "plik=H0007_20260315102030.xml wynik=przekazany poczta=1 wersja=" KRONILOG_VERSION
+            " stanowisko=1 sprawdz=0\r\n");
   auto sleeps = JournalEvents("journal.jsonl", "sleep");
   ASSERT_EQ(sleeps.size(), 1u);
   EXPECT_EQ(sleeps[0]["ms"], 3000);
@@ -252,14 +253,18 @@ TEST(ExportWarnik, AFailedAutomaticExportIsToldOnceKeptDueAndTriedAgainTheNextDa
 
 std::optional<std::string> UnsentSince() { return IniValue("Kronilog.ini", "danePomocnicze", "NiewyslaneOd"); }
 
-// The export log's lines without their time stamps.
+// The export log's lines without their time stamps, and without the plug-in's version and the
+// till's number where they are those of a lone session, which every line of the tests holds.
 std::vector<std::string> LogLines() {
   std::vector<std::string> lines;
   std::istringstream in(ReadBytes("Kronilog.log"));
   std::string line;
+  const std::string same = " wersja=" KRONILOG_VERSION " stanowisko=1";
   while (std::getline(in, line)) {
     EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t at = line.find(same);
+    if (at != std::string::npos) line.erase(at, same.size());
     lines.push_back(line.size() > 20 ? line.substr(20) : line);
   }
   return lines;
@@ -285,17 +290,18 @@ TEST(ExportWarnik, FailedAutomaticExportsKeepTheirDaysWhetherOrNotADateWasStored
     std::string today;
     std::vector<std::string> hostOptions;
     bool messageFolder;  // message.eml a folder: the report is written, its message is not
-    std::string logged;  // the line's period and outcome
+    std::string logged;  // the line's period, then its outcome and what follows
   };
-  const Failure notSent = {"11.03.26", {}, true, "okres=09.03.26-10.03.26 wynik=niewyslany"};
+  const Failure notSent = {"11.03.26", {}, true, "okres=09.03.26-10.03.26 wynik=niewyslany poczta=- sprawdz=0"};
   const struct {
     std::string name;
     std::vector<Failure> failures;
   } cases[] = {
       {"message.eml a folder", {notSent}},
-      {"no table 45", {{"11.03.26", {"--no-table", "45"}, false, "okres=09.03.26-10.03.26 wynik=niepelny"}}},
+      {"no table 45",
+       {{"11.03.26", {"--no-table", "45"}, false, "okres=09.03.26-10.03.26 wynik=niepelny poczta=- sprawdz=-"}}},
       {"the first two fail",
-       {notSent, {"12.03.26", {"--no-table", "45"}, false, "okres=09.03.26-11.03.26 wynik=niepelny"}}},
+       {notSent, {"12.03.26", {"--no-table", "45"}, false, "okres=09.03.26-11.03.26 wynik=niepelny poczta=- sprawdz=-"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -312,7 +318,7 @@ TEST(ExportWarnik, FailedAutomaticExportsKeepTheirDaysWhetherOrNotADateWasStored
                                failure.today.substr(0, 2) + "080000.xml";
       const std::string period = failure.logged.substr(0, failure.logged.find(' '));
       const std::string outcome = failure.logged.substr(failure.logged.find(' ') + 1);
-      expected.push_back("auto " + period + " " + Holds(file) + " " + outcome + " poczta=-");
+      expected.push_back("auto " + period + " " + Holds(file) + " " + outcome);
     }
     EXPECT_EQ(OutboxMails(), 0u);
 
@@ -323,7 +329,7 @@ TEST(ExportWarnik, FailedAutomaticExportsKeepTheirDaysWhetherOrNotADateWasStored
     EXPECT_EQ(UnsentSince(), "");
     EXPECT_EQ(LastRange(), "Eksport danych od 09.03.26 do 12.03.26");
     expected.push_back("auto okres=09.03.26-12.03.26 " + Holds("H0001_20260313080000.xml") +
-                       " wynik=wyslany poczta=1");
+                       " wynik=przekazany poczta=1 sprawdz=0");
     EXPECT_EQ(LogLines(), expected);
 
     // The next day is an ordinary one again.
@@ -389,7 +395,7 @@ TEST(ExportWarnik, AnExportRefusesWhenTheHostLacksAServiceItNeeds) {
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
                               std::string(c.automatic ? "auto" : "menu") +
                               " okres=- transakcje=0 pominiete=0 suma=- plik=- wynik=odmowa poczta=- "
-                              "powod=brak-uslug brak=" + c.without}));
+                              "powod=brak-uslug brak=" + c.without + " sprawdz=-"}));
   }
 }
 
@@ -439,7 +445,7 @@ TEST(ExportWarnik, APartnerNumberNotFilledInOrTypedWrongIsRefusedAsTyped) {
     EXPECT_EQ(Stored(), "09.03.26");
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
                               "auto okres=09.03.26-14.03.26 transakcje=0 pominiete=0 suma=- plik=- "
-                              "wynik=odmowa poczta=- powod=idPartnera"}));
+                              "wynik=odmowa poczta=- powod=idPartnera sprawdz=-"}));
   }
 }
 
@@ -453,8 +459,8 @@ TEST(ExportWarnik, AnUndeliveredMessageKeepsItsDaysOnlyWhereTheShopTrustsTheAnsw
     std::string stored;       // DataOstatniegoEksportu afterwards
     std::string outcome;
   } cases[] = {
-      {"0", 3, true, "15.03.26", "wynik=wyslany poczta=0"},
-      {"1", 3, false, "09.03.26", "wynik=niedostarczony poczta=0"},
+      {"0", 3, true, "15.03.26", "wynik=przekazany poczta=0 sprawdz=0"},
+      {"1", 3, false, "09.03.26", "wynik=niedostarczony poczta=0 sprawdz=1"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.check);
@@ -519,6 +525,42 @@ TEST(ExportWarnik, TheExportLogTurnsOverPastOneMebibyteAndNeverStopsAnExport) {
       EXPECT_EQ(ReadBytes("Kronilog.log.1"), old);
     }
     EXPECT_LE(fs::file_size("Kronilog.log"), 1024u * 1024u);
+  }
+}
+
+// What the log line says on its own: the period in one form whatever form the dates were
+// written in by hand, and what kept the automatic export from going as it should (no lock
+// file to be had, a settings file that keeps no note of the days not yet sent).
+TEST(ExportWarnik, TheLogLineSaysItsPeriodInOneFormAndWhatTheExportCouldNotDo) {
+  const struct {
+    std::string name;
+    std::string settings;  // Kronilog.ini; empty: a folder in its place
+    bool lockFolder;       // Kronilog.lock a folder
+    int status;
+    std::string line;      // the line's period and what follows its outcome
+  } cases[] = {
+      {"dates written by hand", "[danePomocnicze]\nDataOstatniegoEksportu=08-03-26\nNiewyslaneOd=3.3.26\n", false,
+       0, "okres=03.03.26-14.03.26 wynik=przekazany poczta=1 sprawdz=0"},
+      {"no lock file", "[danePomocnicze]\nDataOstatniegoEksportu=12.03.26\n", true, 0,
+       "okres=12.03.26-14.03.26 wynik=przekazany poczta=1 sprawdz=0 blokada=brak"},
+      {"no settings file", "", false, 1,
+       "okres=13.03.26-14.03.26 wynik=przekazany poczta=1 sprawdz=0 niewyslaneOd=niezapisane"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkFolder folder;
+    if (c.settings.empty()) {
+      fs::create_directory("Kronilog.ini");
+    } else {
+      WriteBytes("Kronilog.ini", c.settings);
+    }
+    if (c.lockFolder) fs::create_directory("Kronilog.lock");
+    RunAutoExport("15.03.26", {}, c.status);
+    ASSERT_EQ(LogLines().size(), 1u);
+    const std::string line = LogLines()[0];
+    const std::string period = c.line.substr(0, c.line.find(' '));
+    EXPECT_EQ(line.substr(0, line.find(' ', 5)), "auto " + period);
+    EXPECT_EQ(line.substr(line.find(" wynik=") + 1), c.line.substr(c.line.find(' ') + 1));
   }
 }
 

@@ -235,6 +235,45 @@ TEST_F(Faults, MessageOrTemporaryFileThatCannotBeCreated) {
   }
 }
 
+// The host killed (task manager, power cut) while the very first automatic export writes its
+// report, its attachment or its message: the days of that export were noted before anything
+// was read, so the next day's export starts at them. Here the kill is the signal a process
+// gets when a write crosses its file size limit.
+TEST_F(Faults, AKillDuringTheVeryFirstAutomaticExportLosesNoDay) {
+  FreshFolder();
+  RunAutomaticExport();
+  const std::size_t report = Report().size();
+  const std::size_t temporary = fs::file_size("tempatach1.txt");
+  for (auto [limit, where] : {std::pair{report / 2, "the report"},
+                              std::pair{report + 50, "the attachment"},
+                              std::pair{temporary + 50, "the message"}}) {
+    FreshFolder();  // no automatic export yet: 13 and 14 March are the days
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      signal(SIGXFSZ, SIG_DFL);
+      rlimit size{limit, limit};
+      setrlimit(RLIMIT_FSIZE, &size);
+      RunAutomaticExport();
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << where;
+    EXPECT_EQ(Mails(), 0u) << where;
+    EXPECT_EQ(IniValue("Kronilog.ini", "danePomocnicze", "NiewyslaneOd"), "13.03.26") << where;
+
+    options.today = "16.03.26";
+    StartSession(options);
+    EXPECT_EQ(RunAutomaticExport(), 1) << where;
+    EXPECT_EQ(ElementValues(Report(), "PeriodBegin"), (std::vector<std::string>{"2026-03-13T00:01:00.000"})) << where;
+    EXPECT_EQ(ElementValues(Report(), "PeriodEnd"), (std::vector<std::string>{"2026-03-15T23:59:00.000"})) << where;
+    EXPECT_EQ(IniValue("Kronilog.ini", "danePomocnicze", "NiewyslaneOd"), "") << where;
+    options.today = "15.03.26";
+    StartSession(options);
+  }
+}
+
 TEST_F(Reliability, AFormattedWriteTellsWhetherItsPieceReachedTheFile) {
   HostFile* file = HostOpenFile("piece.txt", "wt", 64, 0, -1);
   ASSERT_NE(file, nullptr);
