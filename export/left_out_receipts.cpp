@@ -9,16 +9,30 @@
 namespace {
 
 constexpr char kTitle[] = "Uwaga";
-// "Pominięto paragony z kartą, których zapisu nie da się odczytać\n(data lub godzina
-//  sprzedaży, numer karty dłuższy niż 29 znaków, kwota): %d.\nNumery: %s%s\n
-//  Pozostałe paragony są w raporcie."
+// "W raporcie pominięto paragony z kartą, których zapisu nie da się odczytać\n(data lub
+//  godzina sprzedaży, numer karty dłuższy niż 29 znaków albo kwota).\nLiczba pominiętych
+//  paragonów: %d.\nNumery paragonów: %s%s.\nPozostałe paragony są w raporcie."
 constexpr char kFormat[] =
-    "Pomini\x91to paragony z kart\x86, kt\xA2rych zapisu nie da si\x91 odczyta\x8D\n"
-    "(data lub godzina sprzeda\xA7y, numer karty d\x92u\xA7szy ni\xA7 29 znak\xA2w, kwota): %d.\n"
-    "Numery: %s%s\n"
+    "W raporcie pomini\x91to paragony z kart\x86, kt\xA2rych zapisu nie da si\x91 odczyta\x8D\n"
+    "(data lub godzina sprzeda\xA7y, numer karty d\x92u\xA7szy ni\xA7 29 znak\xA2w albo kwota).\n"
+    "Liczba pomini\x91tych paragon\xA2w: %d.\n"
+    "Numery paragon\xA2w: %s%s.\n"
     "Pozosta\x92" "e paragony s\x86 w raporcie.";
-constexpr char kMoreFormat[] = " i %d innych";
+// " i 1 inny", " i 2 inne", " i 5 innych": the numbers the box does not name.
+constexpr char kMoreFormat[] = " i %d %s";
+constexpr int kMoreSize = 32;
+static_assert(kLeftOutTextSize >= sizeof kFormat + 11 + kLeftOutListSize + kMoreSize,
+              "the box's text holds the count, every named number and the rest");
 constexpr char kNoNumber[] = "(bez numeru)";
+
+// The form of "inny" that goes with a count in Polish: 1 inny; 2, 3, 4, 22 ... inne (but
+// 12, 13, 14 innych); every other count innych.
+const char* OthersWord(int count) {
+  if (count == 1) return "inny";
+  const int tens = count % 100;
+  if (count % 10 >= 2 && count % 10 <= 4 && (tens < 12 || tens > 14)) return "inne";
+  return "innych";
+}
 
 }  // namespace
 
@@ -34,11 +48,16 @@ void NoteLeftOutReceipt(LeftOutReceipts* list, const char* documentNumber) {
   ++list->count;
 }
 
+void LeftOutReceiptsText(const LeftOutReceipts& list, char* text) {
+  char more[kMoreSize] = "";
+  const int unnamed = list.count - kLeftOutNamed;
+  if (unnamed > 0) FormatText(more, sizeof more, kMoreFormat, unnamed, OthersWord(unnamed));
+  FormatText(text, kLeftOutTextSize, kFormat, list.count, list.numbers, more);
+}
+
 void ShowLeftOutReceipts(const LeftOutReceipts& list) {
   if (list.count == 0) return;
-  char more[32] = "";
-  if (list.count > kLeftOutNamed) FormatText(more, sizeof more, kMoreFormat, list.count - kLeftOutNamed);
-  char text[sizeof kFormat + kLeftOutListSize + sizeof more + 16];
-  FormatText(text, sizeof text, kFormat, list.count, list.numbers, more);
+  char text[kLeftOutTextSize];
+  LeftOutReceiptsText(list, text);
   HostShowMessage(kTitle, text, kStyleBox);
 }

@@ -43,11 +43,11 @@ constexpr char kNoSalesTableText[] =
 constexpr char kLinesErrorFormat[] =
     "B\x92\x86" "d operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!\n"
     "Raport %s jest niepe\x92ny i nie zosta\x92 wys\x92" "any.";
-// "Raport zapisano w pliku %s,\nale NIE został wysłany na serwer: %s.\n%s"
+// "Raport został zapisany w pliku %s,\nale NIE został wysłany: %s.\n%s"
 constexpr char kNotSentFormat[] =
-    "Raport zapisano w pliku %s,\nale NIE zosta\x92 wys\x92" "any na serwer: %s.\n%s";
-// "Aby go wysłać, wykonaj eksport tych dni ponownie z menu."
-constexpr char kNotSentFromMenu[] = "Aby go wys\x92" "a\x8D, wykonaj eksport tych dni ponownie z menu.";
+    "Raport zosta\x92 zapisany w pliku %s,\nale NIE zosta\x92 wys\x92" "any: %s.\n%s";
+// "Aby go wysłać, wykonaj ponownie eksport tych dni z menu."
+constexpr char kNotSentFromMenu[] = "Aby go wys\x92" "a\x8D, wykonaj ponownie eksport tych dni z menu.";
 // "Te dni zostaną wysłane z następnym eksportem automatycznym."
 constexpr char kNotSentAutomatic[] =
     "Te dni zostan\x86 wys\x92" "ane z nast\x91pnym eksportem automatycznym.";

@@ -6,6 +6,7 @@
 #include "export/report_date_form.h"
 #include "export/date_texts.h"
 #include "export/report_file.h"
+#include "export/left_out_receipts.h"
 #include "export/report_text.h"
 #include "tests/support/host_fixture.h"
 
@@ -92,6 +93,29 @@ TEST_F(ExportTexts, CardNumberRunsFromItsFirstCharacterToTheNextBlankAndIsNeverC
       {"", "<none>"},
   };
   for (const auto& c : cases) EXPECT_EQ(Card(c.remark), c.card) << c.remark;
+}
+
+// The box after an export that left receipts out names the first five and says how many more
+// in the form Polish takes after that count.
+TEST_F(ExportTexts, LeftOutReceiptsAreCountedInGoodPolish) {
+  const struct {
+    int count;
+    std::string ending;  // of the numbers' line (Mazovia)
+  } cases[] = {
+      {1, "N1."},           {5, "N1, N2, N3, N4, N5."},     {6, "N5 i 1 inny."},
+      {7, "N5 i 2 inne."},  {9, "N5 i 4 inne."},            {10, "N5 i 5 innych."},
+      {17, "N5 i 12 innych."}, {19, "N5 i 14 innych."},     {27, "N5 i 22 inne."},
+      {117, "N5 i 112 innych."}, {129, "N5 i 124 inne."},
+  };
+  for (const auto& c : cases) {
+    LeftOutReceipts list{};
+    for (int i = 1; i <= c.count; ++i) NoteLeftOutReceipt(&list, ("N" + std::to_string(i)).c_str());
+    char text[kLeftOutTextSize];
+    LeftOutReceiptsText(list, text);
+    const std::string box = text;
+    EXPECT_NE(box.find("Liczba pomini\x91tych paragon\xA2w: " + std::to_string(c.count) + ".\n"), std::string::npos) << box;
+    EXPECT_NE(box.find(c.ending + "\nPozosta"), std::string::npos) << box;
+  }
 }
 
 std::string Escaped(const std::string& text, std::size_t size) {

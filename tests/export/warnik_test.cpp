@@ -201,8 +201,8 @@ TEST(ExportWarnik, AFailedAutomaticExportIsToldOnceKeptDueAndTriedAgainTheNextDa
        "Raport H0001_20260315080000.xml jest niepe\u0142ny i nie zosta\u0142 wys\u0142any.",
        {"incomplete"}},
       {"message.eml a folder", {},
-       "Raport zapisano w pliku RAP_KART\\H0001_20260315080000.xml,\nale NIE zosta\u0142 wys\u0142any "
-       "na serwer: nie uda\u0142o si\u0119 utworzy\u0107 wiadomo\u015bci message.eml.\n"
+       "Raport zosta\u0142 zapisany w pliku RAP_KART\\H0001_20260315080000.xml,\nale NIE zosta\u0142 "
+       "wys\u0142any: nie uda\u0142o si\u0119 utworzy\u0107 wiadomo\u015bci message.eml.\n"
        "Te dni zostan\u0105 wys\u0142ane z nast\u0119pnym eksportem automatycznym.",
        {"2026-03-09..2026-03-14"}},
   };
@@ -475,7 +475,7 @@ TEST(ExportWarnik, AnUndeliveredMessageKeepsItsDaysOnlyWhereTheShopTrustsTheAnsw
     const std::string last = messages.back()["text"];
     EXPECT_EQ(last.rfind("Wyeksportowano raport", 0) == 0, c.notice) << last;
     if (!c.notice) {
-      EXPECT_NE(last.find("ale NIE zosta\u0142 wys\u0142any na serwer: program Targomir zg\u0142osi\u0142, "
+      EXPECT_NE(last.find("ale NIE zosta\u0142 wys\u0142any: program Targomir zg\u0142osi\u0142, "
                           "\u017ce nie dostarczy\u0142 wiadomo\u015bci.\nTe dni zostan\u0105"),
                 std::string::npos) << last;
     }

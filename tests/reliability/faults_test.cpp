@@ -35,8 +35,8 @@ const std::string kWriteError = "B\u0142\u0105d zapisu pliku raportu H0001_20260
 const std::string kAttachmentFailed = "nie uda\u0142o si\u0119 doda\u0107 za\u0142\u0105cznika";
 const std::string kMessageNotCreated = "nie uda\u0142o si\u0119 utworzy\u0107 wiadomo\u015bci message.eml";
 const std::string kMessageNotWritten = "nie uda\u0142o si\u0119 zapisa\u0107 ca\u0142ej wiadomo\u015bci message.eml";
-const std::string kNotSentStart = "Raport zapisano w pliku RAP_KART\\H0001_20260315102030.xml,\n"
-                                  "ale NIE zosta\u0142 wys\u0142any na serwer: ";
+const std::string kNotSentStart = "Raport zosta\u0142 zapisany w pliku RAP_KART\\H0001_20260315102030.xml,\n"
+                                  "ale NIE zosta\u0142 wys\u0142any: ";
 // The box of a whole report whose message could not be made whole, for an automatic export.
 std::string NotSent(const std::string& reason) {
   return kNotSentStart + reason + ".\nTe dni zostan\u0105 wys\u0142ane z nast\u0119pnym eksportem automatycznym.";
