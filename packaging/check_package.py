@@ -138,7 +138,10 @@ def check_dll(data, version, debug=None):
 
 def check_sums(contents):
     listed = {}
-    for line in contents["SHA256SUMS"].decode("ascii", "replace").splitlines():
+    text = contents["SHA256SUMS"].decode("ascii", "replace")
+    if not text.endswith("\r\n") or text.count("\n") != text.count("\r\n"):
+        problem("SHA256SUMS: every line must end in CR LF, which every Notepad shows as lines")
+    for line in text.splitlines():
         digest, separator, name = line.partition("  ")
         if not separator or len(digest) != 64 or name in listed:
             problem(f"SHA256SUMS: a line not of the form '<sum>  <file>', or twice: {line!r}")

@@ -108,7 +108,9 @@ def package_files(dll, version, source, build_text):
         ("ZMIANY.txt", BOM + windows_lines(history)),
         ("BUILDINFO.txt", windows_lines(build_text.encode("ascii"))),
     ]
-    sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\n" for name, data in files)
+    # CR LF: Notepad before Windows 10 1809 shows a file of LF line ends as one line;
+    # sha256sum -c reads either.
+    sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\r\n" for name, data in files)
     files.append(("SHA256SUMS", sums.encode()))
     assert [name for name, _ in files] == PACKAGE_FILES
     return files

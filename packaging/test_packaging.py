@@ -146,7 +146,7 @@ class Package(unittest.TestCase):
                 changed = dict(files, **{name: change(files[name])})
                 # The sums match the changed file, so that only the wrong itself can fail.
                 changed["SHA256SUMS"] = "".join(
-                    f"{hashlib.sha256(data).hexdigest()}  {n}\n"
+                    f"{hashlib.sha256(data).hexdigest()}  {n}\r\n"
                     for n, data in changed.items() if n != "SHA256SUMS").encode()
                 done = run("check_package.py", self.release(changed, debug), "--version", VERSION)
                 self.assertNotEqual(done.returncode, 0, what)
@@ -156,6 +156,9 @@ class Package(unittest.TestCase):
             "a sum in the zip that does not match":
                 (dict(files, **{"INSTRUKCJA.md": files["INSTRUKCJA.md"] + b"\n"}), debug, {},
                  "the sum of INSTRUKCJA.md does not match"),
+            "sums with LF line ends, one line in an old Notepad":
+                (dict(files, **{"SHA256SUMS": files["SHA256SUMS"].replace(b"\r\n", b"\n")}), debug, {},
+                 "every line must end in CR LF"),
             "a file missing": ({n: d for n, d in files.items() if n != "kronilog-report.xsd"}, debug, {},
                                "not ['kronilog.dll'"),
             "the English change log still zipped": (dict(files, **{"CHANGELOG.md": b"# Changelog\n"}), debug, {},
