@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "frame/host_api.h"
+#include "mail/address_field.h"
 #include "mail/attachment.h"
 #include "mail/header_text.h"
 #include "mail/message_files.h"
@@ -29,18 +30,47 @@ constexpr char kNoAttachment[] = "nie uda\x92o si\x91 doda\x8D za\x92\x86" "czni
 constexpr char kNotDelivered[] =
     "program Targomir zg\x92osi\x92, \xA7" "e nie dostarczy\x92 wiadomo\x9E" "ci";
 
-// The two subjects, the recipient, the sender and the MIME version, unconverted but for what
-// lies beyond ASCII; no value can start a line of its own.
-bool WriteHeaderLines(HostFile* message, const char* shopName, const MailSettings& account) {
-  char subject[kHeaderTextSize];
-  ShopSubjectText(shopName, subject);
-  char recipient[kHeaderTextSize];
-  AddressHeaderText(account.recipient, recipient);
-  char sender[kHeaderTextSize];
-  AddressHeaderText(account.login, sender);
-  bool written = HostFilePrintf(message, "Subject: %s\n", subject) >= 0;
-  written = HostFilePrintf(message, "To: %s\n", recipient) >= 0 && written;
-  written = HostFilePrintf(message, "From: %s\n", sender) >= 0 && written;
+// "%s z klucza %s w pliku %s nie da się zapisać w nagłówku wiadomości"
+constexpr char kNotInHeader[] =
+    "%s z klucza %s w pliku %s nie da si\x91 zapisa\x8D w nag\x92\xA2wku wiadomo\x9E" "ci";
+// "nazwy sklepu", "adresu"
+constexpr char kShopNameWhat[] = "nazwy sklepu";
+constexpr char kAddressWhat[] = "adresu";
+
+// The header fields that come from the settings, made whole before the message file is.
+struct SettingFields {
+  char subject[kSubjectFieldSize];
+  char recipient[kRecipientFieldSize];
+  char sender[kSenderFieldSize];
+};
+
+// Makes the fields; when one cannot be made standard and whole, the reason names its key.
+bool MakeSettingFields(const char* shopName, const MailSettings& account, SettingFields* fields,
+                       char* reason) {
+  const char* what = nullptr;
+  const SettingKey* key = nullptr;
+  if (!SubjectField(shopName, fields->subject, sizeof fields->subject)) {
+    what = kShopNameWhat;
+    key = &kShopNameKey;
+  } else if (!AddressField("To", account.recipient, kMailRecipientSize, fields->recipient,
+                           sizeof fields->recipient)) {
+    what = kAddressWhat;
+    key = &kMailRecipientKey;
+  } else if (!AddressField("From", account.login, kMailLoginSize, fields->sender, sizeof fields->sender)) {
+    what = kAddressWhat;
+    key = &kMailLoginKey;
+  }
+  if (key == nullptr) return true;
+  FormatText(reason, kMailReasonSize, kNotInHeader, what, key->key, kSettingsFile);
+  return false;
+}
+
+// The two subjects, the recipient, the sender and the MIME version; no value can start a
+// line of its own, and none carries a byte beyond ASCII.
+bool WriteHeaderLines(HostFile* message, const SettingFields& fields) {
+  bool written = HostFilePrintf(message, "%s\n", fields.subject) >= 0;
+  written = HostFilePrintf(message, "%s\n", fields.recipient) >= 0 && written;
+  written = HostFilePrintf(message, "%s\n", fields.sender) >= 0 && written;
   written = HostFilePrintf(message, "Subject: Eksport Targomir-Kronilog\n") >= 0 && written;
   written = HostFilePrintf(message, "MIME-Version: 1.0\n") >= 0 && written;
   return written;
@@ -63,21 +93,25 @@ void WriteMultipartHeader(HostFile* file, char* boundary) {
 int SendReportMail(const char* creationStamp, const char* shopName, const char* reportPath,
                    MailHandOver* result) {
   *result = MailHandOver{};
-  char messageFile[kMessageFileNameSize];
-  MessageFileName(messageFile);
-  HostFile* message = HostOpenFile(messageFile, "wt", 64, 0, -1);
-
   // The settings are read, and missing keys written, even when there is no message to send.
   MailSettings account;
   ReadMailSettings(&account);
   result->answerChecked = account.checkDelivery != 0;
 
+  // A field that cannot be written standard and whole refuses the message before its file is
+  // touched: a message with an address dropped or mangled would never arrive.
+  SettingFields fields;
+  if (!MakeSettingFields(shopName, account, &fields, result->reason)) return 0;
+
+  char messageFile[kMessageFileNameSize];
+  MessageFileName(messageFile);
+  HostFile* message = HostOpenFile(messageFile, "wt", 64, 0, -1);
   if (message == nullptr) {
     FormatText(result->reason, kMailReasonSize, kNotCreated, messageFile);
     return 0;
   }
 
-  bool whole = WriteHeaderLines(message, shopName, account);
+  bool whole = WriteHeaderLines(message, fields);
   char boundary[kBoundaryBufferSize];
   WriteMultipartHeader(message, boundary);
   whole = HostFilePrintf(message, "--%s\n", boundary) >= 0 && whole;

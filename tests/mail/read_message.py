@@ -31,6 +31,14 @@ def main():
         "defects": [type(d).__name__ for d in message.defects],
         "parts": [],
     }
+    # The address lines as the strict address parser reads them: its defects, every address,
+    # and the groups' names.
+    for name in ("To", "From"):
+        field = message.get(name)
+        groups = field.groups if field is not None else ()
+        result[name.lower() + "_defects"] = [type(d).__name__ for d in field.defects] if field is not None else []
+        result[name.lower() + "_addresses"] = [a.addr_spec for g in groups for a in g.addresses]
+        result[name.lower() + "_groups"] = [g.display_name for g in groups if g.display_name is not None]
     # The address lines as RFC 2047 reads them: adjacent encoded words joined, the blanks and
     # folds between them dropped (email's address parser keeps a blank between them).
     with open(path, "rb") as source:

@@ -96,37 +96,67 @@ TEST_F(ReportMessage, FreshSettingsGetTheirDefaultsAndTheMessageItsLayout) {
 
 // Standard MIME readers take the message apart: Python's email package with its strict
 // policy (every defect an error) and reformime both find the text part and an attachment equal
-// to the report, whatever the shop, its recipient and its sender are called.
+// to the report, and read back every name and address, whatever the shop, its recipient and its
+// sender are called, and whether the settings file holds them in Mazovia or in UTF-8.
 TEST_F(ReportMessage, StrictMimeReadersFindBothPartsAndTheExactReport) {
   struct Case {
-    std::string shop;     // as the settings file holds it (Mazovia)
+    std::string shop;     // as the settings file holds it (Mazovia, or UTF-8 as an editor saves it)
     std::string subject;  // the first Subject line as a reader decodes it (UTF-8)
     std::string recipient = "raporty@operator.test";  // adresat and login as the file holds them
     std::string to = "raporty@operator.test";         // and as a reader decodes them
     std::string login = "kasa@sklep.test";
     std::string from = "kasa@sklep.test";
+    std::vector<std::string> recipients = {"raporty@operator.test"};  // the To addresses
+    std::vector<std::string> groups = {};
+    bool hostReads = true;  // the emulator takes a comment for part of the address before it
   };
-  std::string manyLetters;  // 40 x "ż", " = ?_ ", 40 x "Ł" in UTF-8
-  for (int i = 0; i < 40; ++i) manyLetters += "\xc5\xbc";
-  manyLetters += " = ?_ ";
-  for (int i = 0; i < 40; ++i) manyLetters += "\xc5\x81";
+  const auto times = [](int count, const std::string& text) {
+    std::string repeated;
+    for (int i = 0; i < count; ++i) repeated += text;
+    return repeated;
+  };
+  const std::string manyLetters = times(40, "\xc5\xbc") + " = ?_ " + times(40, "\xc5\x81");
+  const std::string zurawinski = "Piekarnia \xc5\xbburawi\xc5\x84ski";  // UTF-8
+  const std::string padded = zurawinski + " " + std::string(97 - zurawinski.size(), 'a');
+  // 149 bytes with the last letter cut in two, as the settings service cuts a longer value.
+  const std::string commentCut = "raporty@operator.test (a" + times(63, "\xc5\xbc") + ")";
   const std::vector<Case> cases = {
       {"Sklep \x9C\x86ka", "Raport ze sklepu Sklep \xc5\x81\xc4\x85ka."},
       {"Sklep nr 7", "Raport ze sklepu Sklep nr 7."},
       {std::string(40, '\xA7') + " = ?_ " + std::string(40, '\x9C'), "Raport ze sklepu " + manyLetters + "."},
       {"Sklep", "Raport ze sklepu Sklep.", "\x9Cukasz Nowak <l.nowak@operator.test>",
        "\xc5\x81ukasz Nowak <l.nowak@operator.test>", "\"Sklep \xA1" "abka, Kasa 2\" <kasa@sklep.test>",
-       "Sklep \xc5\xbb" "abka, Kasa 2 <kasa@sklep.test>"},  // the comma stays inside the name
+       "Sklep \xc5\xbb" "abka, Kasa 2 <kasa@sklep.test>", {"l.nowak@operator.test"}},  // the comma stays inside the name
       {"Sklep", "Raport ze sklepu Sklep.", "Ala <a@operator.test>, " + std::string(60, '\x86') + " <b@operator.test>",
-       "Ala <a@operator.test>, " + std::string(60, 'x') + " <b@operator.test>"},
+       "Ala <a@operator.test>, " + times(60, "\xc4\x85") + " <b@operator.test>", "kasa@sklep.test",
+       "kasa@sklep.test", {"a@operator.test", "b@operator.test"}},  // folded over words
+      // Typed in UTF-8 (Notepad), whole or cut at the field's end in the middle of a letter.
+      {zurawinski, "Raport ze sklepu " + zurawinski + "."},
+      {(padded + "\xc5\xbc").substr(0, 99), "Raport ze sklepu " + padded + "."},
+      {"Sklep", "Raport ze sklepu Sklep.", "\xc5\xbb" "aneta Wi\xc5\x9bniewska <raporty@operator.test>",
+       "\xc5\xbb" "aneta Wi\xc5\x9bniewska <raporty@operator.test>", "Sklep \xc5\xbb" "abka <kasa@sklep.test>",
+       "Sklep \xc5\xbb" "abka <kasa@sklep.test>"},
+      {"Sklep", "Raport ze sklepu Sklep.", commentCut,
+       commentCut.substr(0, commentCut.size() - 3) + ")", "kasa@sklep.test", "kasa@sklep.test",
+       {"raporty@operator.test"}, {}, false},
+      // A name in a comment, a name beside an address without brackets, a group.
+      {"Sklep", "Raport ze sklepu Sklep.", "raporty@operator.test (\xA1" "aneta Wi\x9Eniewska)",
+       "raporty@operator.test (\xc5\xbb" "aneta Wi\xc5\x9bniewska)", "kasa@sklep.test", "kasa@sklep.test",
+       {"raporty@operator.test"}, {}, false},
+      {"Sklep", "Raport ze sklepu Sklep.", "\xA1" "aneta Wi\x9Eniewska raporty@operator.test",
+       "\xc5\xbb" "aneta Wi\xc5\x9bniewska <raporty@operator.test>"},
+      {"Sklep", "Raport ze sklepu Sklep.",
+       "Operatorzy \x9C\xA2" "d\xA6: \x9Cukasz <a@operator.test>, Bart\x92omiej <b@operator.test>;",
+       "Operatorzy \xc5\x81\xc3\xb3" "d\xc5\xba : \xc5\x81ukasz <a@operator.test>, Bart\xc5\x82omiej <b@operator.test>;",
+       "kasa@sklep.test", "kasa@sklep.test", {"a@operator.test", "b@operator.test"},
+       {"Operatorzy \xc5\x81\xc3\xb3" "d\xc5\xba"}},
+      // Every field at its settings' limit, in characters that take the most room encoded.
+      {std::string(99, '\xDB'), "Raport ze sklepu " + times(99, "\xe2\x96\x88") + ".",
+       std::string(140, '\xDB') + " <r@x.pl>", times(140, "\xe2\x96\x88") + " <r@x.pl>",
+       std::string(31, '\xA7') + " <kasa@sklep.test>", times(31, "\xc5\xbc") + " <kasa@sklep.test>", {"r@x.pl"}},
   };
-  for (Case c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.subject + " / " + c.to);
-    if (c.to.find(std::string(60, 'x')) != std::string::npos) {  // 60 x "ą", folded over words
-      std::string letters;
-      for (int i = 0; i < 60; ++i) letters += "\xc4\x85";
-      c.to.replace(c.to.find(std::string(60, 'x')), 60, letters);
-    }
     SetMail("adresat", c.recipient);
     SetMail("login", c.login);
     StartSession();
@@ -134,8 +164,14 @@ TEST_F(ReportMessage, StrictMimeReadersFindBothPartsAndTheExactReport) {
     const std::string message = ReadBytes("message.eml");
     for (const std::string& line : Lines(message)) {
       if (line.empty()) break;  // the header is ASCII throughout, in lines a reader accepts
-      EXPECT_LE(line.size(), 998u);
+      EXPECT_LE(line.size(), line.find("=?") == std::string::npos ? 998u : 76u) << line;
       for (unsigned char byte : line) EXPECT_LT(byte, 0x80) << line;
+    }
+    const std::pair<const char*, std::string> fields[] = {{"Subject", c.subject}, {"To", c.to}, {"From", c.from}};
+    for (const auto& [field, decoded] : fields) {
+      const auto read = mailtest::Run(
+          {"/bin/sh", "-c", std::string("reformime -h \"$(reformail -x ") + field + ": < message.eml | head -n 1)\""});
+      EXPECT_EQ(read.value_or("reformime failed"), decoded + "\n") << field;
     }
 
     const nlohmann::json parsed = ParseMessage("message.eml", "parsed");
@@ -144,7 +180,14 @@ TEST_F(ReportMessage, StrictMimeReadersFindBothPartsAndTheExactReport) {
     EXPECT_EQ(parsed["content_type"], "multipart/mixed");
     EXPECT_EQ(parsed["to_words"], c.to);
     EXPECT_EQ(parsed["from_words"], c.from);
+    EXPECT_TRUE(parsed["to_defects"].empty()) << parsed["to_defects"];
+    EXPECT_TRUE(parsed["from_defects"].empty()) << parsed["from_defects"];
+    EXPECT_EQ(parsed["to_addresses"], c.recipients);
+    EXPECT_EQ(parsed["to_groups"], c.groups);
     ASSERT_EQ(Events("mail").size(), 1u);  // the host found the addresses themselves
+    if (c.hostReads) {
+      EXPECT_EQ(Events("mail")[0]["to"], c.recipients);
+    }
     const std::size_t open = c.from.find('<');
     EXPECT_EQ(Events("mail")[0]["from"],
               open == std::string::npos ? c.from : c.from.substr(open + 1, c.from.size() - open - 2));
@@ -196,6 +239,35 @@ TEST_F(ReportMessage, LineBreaksInValuesNeverStartANewHeaderLine) {
   char value[32];
   HeaderValue("a\rb\nc\td\x7F" "e", value, sizeof value);
   EXPECT_STREQ(value, "a b c\td e");
+}
+
+// A value that cannot go into a standard header whole refuses the message before its file is
+// touched, with a reason that names the key: a message whose address was dropped or mangled
+// would never arrive, yet would count as sent.
+TEST_F(ReportMessage, AnAddressThatCannotBeWrittenRefusesTheMessageNamingItsKey) {
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"adresat", "\xA1" "aneta Wi\x9Eniewska"},                       // a name and no address
+      {"adresat", "\xc5\xbb" "aneta Wi\xc5\x9bniewska"},               // the same typed in UTF-8
+      {"adresat", "\xA7" "aneta@operator.test"},                       // a letter in the address
+      {"adresat", "\xA1" "aneta a@operator.test b@operator.test"},     // which one is the name?
+      {"adresat", "\xA1" "aneta <a@operator.test>, Dzia\x92 <b@operator.te"},  // cut at the field
+      {"adresat", "Dzia\x92 <a@operator.test>: b@operator.test;"},     // an address in a group's name
+      {"login", "Sklep <ka\x9E" "a@sklep.test>"},
+  };
+  WriteBytes("message.eml", "earlier");
+  for (const auto& [key, value] : refused) {
+    SCOPED_TRACE(key + "=" + value);
+    SetMail("adresat", "raporty@operator.test");
+    SetMail("login", "kasa@sklep.test");
+    SetMail(key, value);
+    StartSession();
+    std::string reason;
+    EXPECT_EQ(mailtest::SendMessage(kStamp, "Sklep", kReportPath, &reason), 0);
+    EXPECT_EQ(reason, "adresu z klucza " + key +
+                          " w pliku Kronilog.ini nie da si\u0119 zapisa\u0107 w nag\u0142\u00f3wku wiadomo\u015bci");
+    EXPECT_TRUE(Events("mail").empty());
+    EXPECT_EQ(ReadBytes("message.eml"), "earlier");
+  }
 }
 
 // A message that cannot be made whole is never handed over, and the caller learns why.

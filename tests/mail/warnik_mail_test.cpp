@@ -130,6 +130,37 @@ TEST_F(WarnikMail, RefusedDeliveryIsReportedAndTheExportFinishes) {
   EXPECT_NE(messages.back()["text"].get<std::string>().find("Wyeksportowano"), std::string::npos);
 }
 
+// A settings file saved by Notepad holds UTF-8: the shop's name, the recipient and the sender
+// reach the message as typed. A recipient that cannot go into a header refuses the message:
+// the box names the key, the export log says not sent, and nothing goes to the mail service.
+TEST_F(WarnikMail, SettingsTypedInUtf8ArriveAsTypedAndAnUnwritableRecipientIsRefused) {
+  const std::string shop = "Piekarnia \xc5\xbburawi\xc5\x84ski";
+  const std::string recipient = "\xc5\xbb" "aneta Wi\xc5\x9bniewska <raporty@operator.test>";
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "nazwaSklepu", shop), 0);
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaEmail", "adresat", recipient), 0);
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaEmail", "login", "kasa@sklep.test"), 0);
+  Session session = RunWarnik({});
+  ASSERT_EQ(session.status, 0) << session.output;
+  const nlohmann::json parsed = ParseMessage("outbox/0001.eml", "parsed");
+  ASSERT_TRUE(parsed.is_object());
+  EXPECT_EQ(parsed["subjects"][0], "Raport ze sklepu " + shop + ".");
+  EXPECT_EQ(parsed["to_words"], recipient);
+
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaEmail", "adresat", "\xc5\xbb" "aneta"), 0);
+  session = RunWarnik({});
+  EXPECT_EQ(session.status, 3) << session.output;
+  const auto messages = JournalEvents("journal.jsonl", "message");
+  ASSERT_FALSE(messages.empty());
+  EXPECT_NE(messages.back()["text"].get<std::string>().find(
+                "NIE zosta\u0142 wys\u0142any na serwer: adresu z klucza adresat w pliku Kronilog.ini nie da "
+                "si\u0119 zapisa\u0107 w nag\u0142\u00f3wku wiadomo\u015bci."),
+            std::string::npos)
+      << messages.back()["text"];
+  EXPECT_NE(ReadBytes("Kronilog.log").find("wynik=niewyslany"), std::string::npos);
+  EXPECT_TRUE(JournalEvents("journal.jsonl", "mail").empty());
+  EXPECT_FALSE(fs::exists("outbox/0002.eml"));
+}
+
 // Two menu exports started together in one folder, in the same second: each writes its own
 // whole report and hands over its own message, whose attachment is exactly that report.
 TEST_F(WarnikMail, TwoExportsStartedTogetherInOneFolderKeepTheirReportsAndMessagesApart) {
