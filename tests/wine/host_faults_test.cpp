@@ -1,24 +1,28 @@
-// The Win32 host's outbox and settings lock, run under Wine: the emulator's code in this
-// program, and copies of it started as writers of the settings file at the same time.
+// The Win32 host's outbox and settings file under Windows' sharing rules, run under Wine: the
+// emulator's code in this program, and copies of it started as other programs that write or
+// hold the settings file at the same time.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/mail/mail_service.h"
 #include "host/session/journal.h"
 #include "host/session/session_options.h"
 #include "host/settings/settings_service.h"
+#include "tests/wine/win32_processes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kWriterFlag[] = "--settings-writer";
 constexpr int kWriters = 6;
 constexpr int kKeysEach = 15;
 
@@ -39,6 +43,29 @@ int WriteKeys(int writer) {
     failed += host::WriteSettingText("Kronilog.ini", "test", Key(writer, k), std::to_string(k)) != host::kIniOk;
   }
   return failed == 0 ? 0 : 1;
+}
+
+// Another program holding Kronilog.ini open for "ms" milliseconds: "read ms" as the C
+// runtime's fopen(..., "rb") does, "alone ms" without sharing it at all. It says when it holds
+// the file by making the file "held".
+int HoldSettingsFile(const std::string& argument) {
+  const bool alone = argument.starts_with("alone");
+  const DWORD ms = std::stoul(argument.substr(argument.find(' ') + 1));
+  std::FILE* reader = alone ? nullptr : std::fopen("Kronilog.ini", "rb");
+  HANDLE sole = alone ? CreateFileA("Kronilog.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                      : INVALID_HANDLE_VALUE;
+  if (reader == nullptr && sole == INVALID_HANDLE_VALUE) return 1;
+  std::ofstream("held").put('y');
+  Sleep(ms);
+  if (reader != nullptr) std::fclose(reader);
+  if (sole != INVALID_HANDLE_VALUE) CloseHandle(sole);
+  return 0;
+}
+
+HANDLE HoldWhileTesting(const std::string& how) {
+  HANDLE holder = wintest::StartRole("hold", how);
+  for (int i = 0; i < 1000 && !fs::exists("held"); ++i) Sleep(10);
+  return holder;
 }
 
 std::string ReadAll(const fs::path& path) {
@@ -92,27 +119,9 @@ TEST_F(Win32Host, ForeignOutboxNumbersNeverStopDelivery) {
 // Copies of this program write their own keys of one Kronilog.ini at the same time: under
 // the lock every key is there afterwards, and the lock file is gone.
 TEST_F(Win32Host, SettingsWritersInSeveralProcessesKeepEachOthersKeys) {
-  char program[MAX_PATH] = {};
-  ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
-  std::vector<PROCESS_INFORMATION> writers;
-  for (int w = 0; w < kWriters; ++w) {
-    std::string command = "\"" + std::string(program) + "\" " + kWriterFlag + " " + std::to_string(w);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               folder_.string().c_str(), &startup, &process))
-        << GetLastError();
-    writers.push_back(process);
-  }
-  for (PROCESS_INFORMATION& process : writers) {
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
-    DWORD status = 99;
-    GetExitCodeProcess(process.hProcess, &status);
-    EXPECT_EQ(status, 0u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  std::vector<HANDLE> writers;
+  for (int w = 0; w < kWriters; ++w) writers.push_back(wintest::StartRole("write-keys", std::to_string(w)));
+  EXPECT_TRUE(wintest::AllSucceed(writers));
   int missing = 0;
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeysEach; ++k) {
@@ -125,10 +134,62 @@ TEST_F(Win32Host, SettingsWritersInSeveralProcessesKeepEachOthersKeys) {
   EXPECT_FALSE(fs::exists("Kronilog.ini.lock"));
 }
 
+// Sessions reading the file while others replace it: no read is refused because a writer holds
+// the new file for its rename, so no key ever reads as missing (and gets its default written
+// over it), and no write is refused because a reader has the file open at that moment.
+TEST_F(Win32Host, ReadsBesideWritersAlwaysFindTheKey) {
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1234"), host::kIniOk);
+  std::vector<HANDLE> writers;
+  for (int w = 0; w < 3; ++w) writers.push_back(wintest::StartRole("write-keys", std::to_string(w)));
+  int reads = 0;
+  int missed = 0;
+  while (WaitForMultipleObjects(static_cast<DWORD>(writers.size()), writers.data(), TRUE, 0) == WAIT_TIMEOUT) {
+    std::string value;
+    missed += host::ReadSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", &value) != host::kIniOk ||
+              value != "1234";
+    ++reads;
+  }
+  EXPECT_TRUE(wintest::AllSucceed(writers));
+  EXPECT_EQ(missed, 0) << "of " << reads << " reads";
+  EXPECT_FALSE(host::SettingsFileRefusal().has_value()) << *host::SettingsFileRefusal();
+}
+
+// A write while another program has the file open for reading, as fopen(..., "rb") opens it:
+// the rename waits until the reader lets go, and succeeds.
+TEST_F(Win32Host, AWriteSucceedsWhileAnotherProgramReadsTheFile) {
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1234"), host::kIniOk);
+  HANDLE reader = HoldWhileTesting("read 1500");
+  EXPECT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "nazwaSklepu", "X"), host::kIniOk);
+  EXPECT_TRUE(wintest::AllSucceed({reader}));
+  std::string name;
+  EXPECT_EQ(host::ReadSettingText("Kronilog.ini", "ustawieniaRaportu", "nazwaSklepu", &name), host::kIniOk);
+  EXPECT_EQ(name, "X");
+}
+
+// A file another program keeps to itself for longer than a read waits is no missing key: the
+// session refuses the file, and none of its writes changes it, also after the program let go.
+TEST_F(Win32Host, AFileThatCannotBeReadGetsNoDefaultWrittenOverIt) {
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1234"), host::kIniOk);
+  const std::string before = ReadAll("Kronilog.ini");
+  HANDLE holder = HoldWhileTesting("alone 7000");
+  std::string value;
+  EXPECT_EQ(host::ReadSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", &value), host::kIniNoFile);
+  EXPECT_TRUE(wintest::AllSucceed({holder}));
+  EXPECT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1"), host::kIniWriteFailed);
+  EXPECT_EQ(ReadAll("Kronilog.ini"), before);
+  ASSERT_TRUE(host::SettingsFileRefusal().has_value());
+  EXPECT_NE(host::SettingsFileRefusal()->find("cannot be opened"), std::string::npos) << *host::SettingsFileRefusal();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == kWriterFlag) return WriteKeys(std::stoi(argv[2]));
+  int status = 0;
+  if (wintest::RunRole(argc, argv, "write-keys", [](const std::string& w) { return WriteKeys(std::stoi(w)); },
+                       &status) ||
+      wintest::RunRole(argc, argv, "hold", HoldSettingsFile, &status)) {
+    return status;
+  }
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
