@@ -1,5 +1,6 @@
 # Writes the Win32 module definition of kronilog.dll from frame/exports.inc: every export by
-# ordinal only (NONAME), stdcall routines with their decorated names.
+# ordinal only (NONAME), stdcall routines with their decorated names (the 64-bit test build
+# has one calling convention and no decoration).
 function(kronilog_write_def output)
   file(STRINGS ${PROJECT_SOURCE_DIR}/frame/exports.inc lines REGEX "^PLUGIN_EXPORT\\(")
   set(text "LIBRARY kronilog.dll\nEXPORTS\n")
@@ -8,7 +9,7 @@ function(kronilog_write_def output)
     set(ordinal ${CMAKE_MATCH_1})
     set(name ${CMAKE_MATCH_2})
     set(bytes ${CMAKE_MATCH_3})
-    if(bytes STREQUAL "CDECL")
+    if(bytes STREQUAL "CDECL" OR CMAKE_SIZEOF_VOID_P EQUAL 8)
       string(APPEND text "  ${name} @${ordinal} NONAME\n")
     else()
       string(APPEND text "  ${name}@${bytes} @${ordinal} NONAME\n")

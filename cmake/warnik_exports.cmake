@@ -4,7 +4,9 @@
 # double (8); a caller-cleans service keeps its plain name. The names are those of the thunks
 # in host/win32/exports.cpp, so a wrong byte count fails the link instead of a call.
 # NAMED lists further exports by name (the entry warnik.exe calls); PREFIX names routines
-# that carry a prefix before the service's name (a stand-in host's).
+# that carry a prefix before the service's name (a stand-in host's). The 64-bit test build
+# knows one calling convention, without decoration: every service keeps its plain name there,
+# and the byte counts are the 32-bit build's check alone.
 function(kronilog_write_warnik_def output)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "NAMED")
   file(STRINGS ${PROJECT_SOURCE_DIR}/contract/host_services.inc lines REGEX "^HOST_SERVICE")
@@ -27,9 +29,11 @@ function(kronilog_write_warnik_def output)
     if(NOT slot EQUAL expected)
       message(FATAL_ERROR "host_services.inc: ${name} has slot ${slot} where slot ${expected} belongs")
     endif()
-    if(convention STREQUAL "HOSTAPI_CC")
+    if(NOT convention MATCHES "^HOSTAPI(_CC)?$")
+      message(FATAL_ERROR "host_services.inc: ${name} has no known calling convention")
+    elseif(convention STREQUAL "HOSTAPI_CC" OR CMAKE_SIZEOF_VOID_P EQUAL 8)
       set(exported "${name}")
-    elseif(convention STREQUAL "HOSTAPI")
+    else()
       set(bytes 0)
       string(STRIP "${parameters}" parameters)
       if(NOT parameters STREQUAL "")
@@ -44,8 +48,6 @@ function(kronilog_write_warnik_def output)
         endforeach()
       endif()
       set(exported "${name}@${bytes}")
-    else()
-      message(FATAL_ERROR "host_services.inc: ${name} has no known calling convention")
     endif()
     if(arg_PREFIX)
       string(APPEND text "  ${exported} = ${arg_PREFIX}${exported} @${ordinal} NONAME\n")

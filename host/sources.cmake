@@ -19,9 +19,9 @@ set(KRONILOG_HOST_SHARED_SOURCES
 set(KRONILOG_HOST_PLATFORM_SOURCES
   base64.cpp file_commit.cpp file_lock.cpp file_open.cpp instance_lock.cpp loader.cpp module_registration.cpp
   platform_handlers.cpp process.cpp smtp_delivery.cpp)
-# Win32 only: WARNIK.dll's export table and warnik's entry in it (warnik_main.cpp is the
-# launcher, built apart).
-set(KRONILOG_HOST_WIN32_EXTRA_SOURCES exports.cpp warnik_entry.cpp)
+# Win32 only: WARNIK.dll's export table, the waits for files another process holds, and
+# warnik's entry in it (warnik_main.cpp is the launcher, built apart).
+set(KRONILOG_HOST_WIN32_EXTRA_SOURCES exports.cpp held_files.cpp warnik_entry.cpp)
 
 # The full paths for one platform folder ("native" or "win32") into the variable named out.
 function(kronilog_host_sources out platform)

@@ -47,6 +47,11 @@ bool UsableKey(std::string_view name) {
   return UsableName(name, "=") && name.front() != '[' && name.front() != ';' && name.front() != '#';
 }
 
+// Once refused, the file is neither read nor written for the rest of the session: a read that
+// failed (a file another program kept to itself, say) is no missing key, so the plug-in's
+// default is never written over the shop's value, and it never runs on half its settings.
+bool Refused() { return SessionState<Refusal>().reason.has_value(); }
+
 // The file is refused: the terminal is told the first time in the session.
 void Refuse(const std::string& problem) {
   Refusal& refusal = SessionState<Refusal>();
@@ -66,6 +71,7 @@ bool ParseNumber(std::string_view text, long long* number) {
 
 int Read(const std::filesystem::path& path, std::string_view section, std::string_view key,
          std::string* value) {
+  if (Refused()) return kIniNoFile;
   const SettingsFileText file = ReadSettingsFile(path);
   if (file.state == SettingsFileText::kRefused) Refuse(file.problem);
   if (file.state != SettingsFileText::kRead) return kIniNoFile;
@@ -82,20 +88,22 @@ int Write(const std::filesystem::path& path, std::string_view section, std::stri
     Say("settings: a value with a line break cannot be kept in Kronilog.ini; not written");
     return kIniBadValue;
   }
+  const auto refused = [&](const std::string& reason) {
+    Refuse(reason);
+    Journal({{"event", "settings-refused"},
+             {"section", MazoviaToUtf8(section)},
+             {"key", MazoviaToUtf8(key)},
+             {"reason", *SessionState<Refusal>().reason}});
+    return kIniWriteFailed;
+  };
+  if (Refused()) return refused({});
   const FileUpdateLock lock(path, kLockWaitMilliseconds);
   if (!lock.held()) {
     Say("settings: " + path.string() + " could not be written (" + lock.problem() + "); the file is as it was");
     return kIniWriteFailed;
   }
   const SettingsFileText file = ReadSettingsFile(path);
-  if (file.state == SettingsFileText::kRefused) {
-    Refuse(file.problem);
-    Journal({{"event", "settings-refused"},
-             {"section", MazoviaToUtf8(section)},
-             {"key", MazoviaToUtf8(key)},
-             {"reason", file.problem}});
-    return kIniWriteFailed;
-  }
+  if (file.state == SettingsFileText::kRefused) return refused(file.problem);
   IniDocument document(file.content);
   document.Set(section, key, value);
   if (!ReplaceSettingsFile(path, document.Text())) {

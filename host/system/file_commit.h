@@ -17,7 +17,8 @@ bool FlushToDisk(std::FILE* file);
 
 // Gives a closed temporary file its final name in one step. With replace, an existing file
 // of that name is replaced; without, an existing file is never touched and the call fails
-// with errno EEXIST. On failure the temporary file is left where it was.
+// with errno EEXIST. On failure the temporary file is left where it was. Windows renames over
+// no file that is open: there a replacement waits, for a bounded time, for its readers.
 bool CommitTemporary(const std::filesystem::path& temporary, const std::filesystem::path& target,
                      bool replace);
 

@@ -18,7 +18,9 @@ struct ReadableFile {
 
 // Opens a file for binary reading only when it is a regular file (a link to one is followed):
 // a folder, a named pipe, a device or a socket is refused, saying which, and nothing waits on
-// it as opening a named pipe without a writer would.
+// it as opening a named pipe without a writer would. On Windows it is opened sharing deletion,
+// so that a writer may replace it meanwhile, and an open refused because another process holds
+// the file is tried again for a bounded time.
 ReadableFile OpenRegularFile(const std::filesystem::path& path);
 
 // Opens a file for the plug-in's file service in a C library mode ("r", "w", "a", with "+"

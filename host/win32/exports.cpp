@@ -25,12 +25,17 @@ extern "C" {
 
 }  // extern "C"
 
+// C names carry a leading underscore on i686 and none on x86_64, where the target is read
+// relative to the instruction.
+#if defined(_WIN64)
+#define WARNIK_VARIADIC_THUNK(name) \
+  asm(".text\n.globl " #name "\n" #name ":\n\tjmp *warnikTarget_" #name "(%rip)\n");
+#else
+#define WARNIK_VARIADIC_THUNK(name) \
+  asm(".text\n.globl _" #name "\n_" #name ":\n\tjmp *_warnikTarget_" #name "\n");
+#endif
 #define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args)
-#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
-  asm(".text\n"                                                         \
-      ".globl _" #name "\n"                                             \
-      "_" #name ":\n"                                                   \
-      "\tjmp *_warnikTarget_" #name "\n");
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) WARNIK_VARIADIC_THUNK(name)
 #include "contract/host_services.inc"
 #undef HOST_SERVICE
 #undef HOST_SERVICE_VARIADIC

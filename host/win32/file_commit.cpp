@@ -1,5 +1,7 @@
 // Temporary files and their commit on Win32: CREATE_NEW, FlushFileBuffers, and MoveFileEx,
-// which replaces only when asked to (rename cannot replace on Windows).
+// which replaces only when asked to (rename cannot replace on Windows). Windows renames over
+// no file that any process has open, however it shares it: a replacement waits, for a bounded
+// time, until the readers of the old file have let go.
 #include "host/system/file_commit.h"
 
 #include <fcntl.h>
@@ -9,9 +11,13 @@
 #include <cerrno>
 
 #include "host/system/process.h"
+#include "host/win32/held_files.h"
 
 namespace host {
 namespace {
+
+// A reader that keeps the file open longer makes the replacement fail, the old file kept.
+constexpr int kHeldTargetWaitMilliseconds = 10000;
 
 int ErrnoOf(DWORD error) {
   switch (error) {
@@ -78,11 +84,18 @@ bool FlushToDisk(std::FILE* file) {
 bool CommitTemporary(const std::filesystem::path& temporary, const std::filesystem::path& target,
                      bool replace) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!MoveFileExA(temporary.string().c_str(), target.string().c_str(), flags)) {
-    errno = ErrnoOf(GetLastError());
-    return false;
+  win32::PatientWait wait(kHeldTargetWaitMilliseconds);
+  for (;;) {
+    if (MoveFileExA(temporary.string().c_str(), target.string().c_str(), flags)) return true;
+    const DWORD error = GetLastError();
+    // A read-only file is refused for good, not held.
+    const DWORD attributes = GetFileAttributesA(target.string().c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (!replace || readOnly || !win32::HeldByAnother(error) || !wait.Again()) {
+      errno = ErrnoOf(error);
+      return false;
+    }
   }
-  return true;
 }
 
 }  // namespace host

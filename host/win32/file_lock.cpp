@@ -7,8 +7,7 @@
 
 #include <windows.h>
 
-#include <chrono>
-#include <thread>
+#include "host/win32/held_files.h"
 
 namespace host {
 namespace {
@@ -36,35 +35,19 @@ bool BeingDeleted(const std::filesystem::path& path) {
          (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() == ERROR_ACCESS_DENIED);
 }
 
-std::string Words(DWORD error) {
-  char text[256] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                 sizeof text, nullptr);
-  std::string words = text;
-  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == '.')) words.pop_back();
-  return words.empty() ? "error " + std::to_string(error) : words;
-}
-
 }  // namespace
 
 FileUpdateLock::FileUpdateLock(const std::filesystem::path& file, int waitMilliseconds)
     : lockFile_(file.string() + ".lock") {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
-  auto pause = std::chrono::milliseconds(1);
-  const auto wait = [&] {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(pause);
-    pause = std::min(pause * 2, std::chrono::milliseconds(16));
-    return true;
-  };
+  win32::PatientWait wait(waitMilliseconds);
   for (;;) {
     HANDLE lock = CreateFileW(lockFile_.c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (lock == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
-      if (BeingDeleted(lockFile_) && wait()) continue;
-      problem_ = "cannot make the lock file " + lockFile_.string() + ": " + Words(error);
+      if (BeingDeleted(lockFile_) && wait.Again()) continue;
+      problem_ = "cannot make the lock file " + lockFile_.string() + ": " + win32::SystemErrorText(error);
       return;
     }
     OVERLAPPED whole{};
@@ -80,10 +63,10 @@ FileUpdateLock::FileUpdateLock(const std::filesystem::path& file, int waitMillis
     const DWORD error = GetLastError();
     CloseHandle(lock);
     if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
-      problem_ = "cannot lock " + lockFile_.string() + ": " + Words(error);
+      problem_ = "cannot lock " + lockFile_.string() + ": " + win32::SystemErrorText(error);
       return;
     }
-    if (!wait()) {
+    if (!wait.Again()) {
       problem_ = "another process has held " + lockFile_.string() + " for " +
                  std::to_string(waitMilliseconds / 1000) + " s";
       return;

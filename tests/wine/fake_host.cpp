@@ -23,7 +23,11 @@ __declspec(dllimport) std::size_t StandInConversionCount();
 __declspec(dllimport) void StandInConversion(std::size_t i, int* from, int* to);
 __declspec(dllimport) int HOSTAPI StandInConvertText(const char*, char*, int, int);
 // This program's import entry of MessageBoxA, through which the plug-in code calls it.
+#if defined(_WIN64)
+extern void* messageBoxImport asm("__imp_MessageBoxA");
+#else
 extern void* messageBoxImport asm("__imp__MessageBoxA@16");
+#endif
 }
 
 namespace fake_host {

@@ -1,8 +1,10 @@
-// The Win32 host's outbox and settings lock, run under Wine: the emulator's code in this
-// program, and copies of it started as writers of the settings file at the same time.
+// The Win32 host's outbox and settings file under Windows' sharing rules, run under Wine: the
+// emulator's code in this program, and copies of it started as other programs that write or
+// hold the settings file at the same time.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,12 +15,12 @@
 #include "host/session/journal.h"
 #include "host/session/session_options.h"
 #include "host/settings/settings_service.h"
+#include "tests/wine/win32_processes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kWriterFlag[] = "--settings-writer";
 constexpr int kWriters = 6;
 constexpr int kKeysEach = 15;
 
@@ -39,6 +41,26 @@ int WriteKeys(int writer) {
     failed += host::WriteSettingText("Kronilog.ini", "test", Key(writer, k), std::to_string(k)) != host::kIniOk;
   }
   return failed == 0 ? 0 : 1;
+}
+
+// Another program with Kronilog.ini open until it ends: "read", as fopen(..., "rb") opens it,
+// for 1.5 s, or "alone", sharing nothing, for 7 s (longer than a read waits). The file
+// "held" says it has it.
+int Hold(const std::string& how) {
+  const bool read = how == "read";
+  if (read ? std::fopen("Kronilog.ini", "rb") == nullptr
+           : CreateFileA("Kronilog.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE) {
+    return 1;
+  }
+  std::ofstream("held").put('y');
+  Sleep(read ? 1500 : 7000);
+  return 0;
+}
+
+HANDLE HoldWhileTesting(const std::string& how) {
+  HANDLE holder = wintest::StartRole("hold", how);
+  for (int i = 0; i < 1000 && !fs::exists("held"); ++i) Sleep(10);
+  return holder;
 }
 
 std::string ReadAll(const fs::path& path) {
@@ -92,27 +114,9 @@ TEST_F(Win32Host, ForeignOutboxNumbersNeverStopDelivery) {
 // Copies of this program write their own keys of one Kronilog.ini at the same time: under
 // the lock every key is there afterwards, and the lock file is gone.
 TEST_F(Win32Host, SettingsWritersInSeveralProcessesKeepEachOthersKeys) {
-  char program[MAX_PATH] = {};
-  ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
-  std::vector<PROCESS_INFORMATION> writers;
-  for (int w = 0; w < kWriters; ++w) {
-    std::string command = "\"" + std::string(program) + "\" " + kWriterFlag + " " + std::to_string(w);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               folder_.string().c_str(), &startup, &process))
-        << GetLastError();
-    writers.push_back(process);
-  }
-  for (PROCESS_INFORMATION& process : writers) {
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
-    DWORD status = 99;
-    GetExitCodeProcess(process.hProcess, &status);
-    EXPECT_EQ(status, 0u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  std::vector<HANDLE> writers;
+  for (int w = 0; w < kWriters; ++w) writers.push_back(wintest::StartRole("write-keys", std::to_string(w)));
+  EXPECT_TRUE(wintest::AllSucceed(writers));
   int missing = 0;
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeysEach; ++k) {
@@ -125,10 +129,57 @@ TEST_F(Win32Host, SettingsWritersInSeveralProcessesKeepEachOthersKeys) {
   EXPECT_FALSE(fs::exists("Kronilog.ini.lock"));
 }
 
+// Sessions reading the file while others replace it: no read is refused because a writer holds
+// the new file for its rename, so no key ever reads as missing (and gets its default written
+// over it), and no write is refused because a reader has the file open at that moment.
+TEST_F(Win32Host, ReadsBesideWritersAlwaysFindTheKey) {
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1234"), host::kIniOk);
+  std::vector<HANDLE> writers;
+  for (int w = 0; w < 3; ++w) writers.push_back(wintest::StartRole("write-keys", std::to_string(w)));
+  int reads = 0;
+  int missed = 0;
+  while (WaitForMultipleObjects(static_cast<DWORD>(writers.size()), writers.data(), TRUE, 0) == WAIT_TIMEOUT) {
+    std::string value;
+    missed += host::ReadSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", &value) != host::kIniOk ||
+              value != "1234";
+    ++reads;
+  }
+  EXPECT_TRUE(wintest::AllSucceed(writers));
+  EXPECT_EQ(missed, 0) << "of " << reads << " reads";
+  EXPECT_FALSE(host::SettingsFileRefusal().has_value()) << *host::SettingsFileRefusal();
+}
+
+// A write while another program has the file open for reading, as fopen(..., "rb") opens it:
+// the rename waits until the reader lets go, and succeeds.
+TEST_F(Win32Host, AWriteSucceedsWhileAnotherProgramReadsTheFile) {
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1234"), host::kIniOk);
+  HANDLE reader = HoldWhileTesting("read");
+  EXPECT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "nazwaSklepu", "X"), host::kIniOk);
+  EXPECT_TRUE(wintest::AllSucceed({reader}));
+  EXPECT_NE(ReadAll("Kronilog.ini").find("nazwaSklepu=X"), std::string::npos);
+}
+
+// A file another program keeps to itself for longer than a read waits is no missing key: the
+// session refuses the file, and none of its writes changes it, also after the program let go.
+TEST_F(Win32Host, AFileThatCannotBeReadGetsNoDefaultWrittenOverIt) {
+  ASSERT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1234"), host::kIniOk);
+  const std::string before = ReadAll("Kronilog.ini");
+  HANDLE holder = HoldWhileTesting("alone");
+  std::string value;
+  EXPECT_EQ(host::ReadSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", &value), host::kIniNoFile);
+  EXPECT_TRUE(wintest::AllSucceed({holder}));
+  EXPECT_EQ(host::WriteSettingText("Kronilog.ini", "ustawieniaRaportu", "idPartnera", "1"), host::kIniWriteFailed);
+  EXPECT_EQ(ReadAll("Kronilog.ini"), before);
+  ASSERT_TRUE(host::SettingsFileRefusal().has_value());
+  EXPECT_NE(host::SettingsFileRefusal()->find("cannot be opened"), std::string::npos) << *host::SettingsFileRefusal();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == kWriterFlag) return WriteKeys(std::stoi(argv[2]));
+  if (argc == 4 && std::string(argv[1]) == "--role") {
+    return std::string(argv[2]) == "hold" ? Hold(argv[3]) : WriteKeys(std::stoi(argv[3]));
+  }
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,5 +1,7 @@
-// The records the host and the plug-in share, as the 32-bit Windows build lays them out:
-// compiled by mingw and run under Wine, where the host program reads them.
+// The records the host and the plug-in share, as the Windows builds lay them out: compiled by
+// mingw and run under Wine. The 32-bit build is the one a host program loads, and the layouts
+// are its contract; the 64-bit test build keeps the fields in the same order, each pointer
+// in a word of its own.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -10,13 +12,20 @@
 
 namespace {
 
+#if defined(_WIN64)
+constexpr std::size_t kWord = 8;
+#else
+constexpr std::size_t kWord = 4;
+#endif
+
+// 32-bit: 20 bytes, a field every 4 (the host's record); 64-bit: a field every 8.
 TEST(Win32Layout, MenuEntryRecordHasItsFieldsWhereTheHostReadsThem) {
-  EXPECT_EQ(sizeof(MenuEntry), 20u);
+  EXPECT_EQ(sizeof(MenuEntry), 5 * kWord);
   EXPECT_EQ(offsetof(MenuEntry, menuCode), 0u);
-  EXPECT_EQ(offsetof(MenuEntry, text), 4u);
-  EXPECT_EQ(offsetof(MenuEntry, entryId), 8u);
-  EXPECT_EQ(offsetof(MenuEntry, action), 12u);
-  EXPECT_EQ(offsetof(MenuEntry, reserved), 16u);
+  EXPECT_EQ(offsetof(MenuEntry, text), kWord);
+  EXPECT_EQ(offsetof(MenuEntry, entryId), 2 * kWord);
+  EXPECT_EQ(offsetof(MenuEntry, action), 3 * kWord);
+  EXPECT_EQ(offsetof(MenuEntry, reserved), 4 * kWord);
 }
 
 TEST(Win32Layout, DateRecordIsTwoNineByteTextsWithoutPadding) {
@@ -24,10 +33,10 @@ TEST(Win32Layout, DateRecordIsTwoNineByteTextsWithoutPadding) {
   EXPECT_EQ(offsetof(ReportDateRange, end), 9u);
 }
 
-TEST(Win32Layout, EveryHostServiceSlotIsOneFourBytePointer) {
-  EXPECT_EQ(sizeof(void*), 4u);
-  EXPECT_EQ(sizeof(HostServiceSlots), 53u * 4u);
-  EXPECT_EQ(sizeof(va_list), 4u);  // HostIniAccess and HostShowMessageV take it as one word
+TEST(Win32Layout, EveryHostServiceSlotIsOnePointer) {
+  EXPECT_EQ(sizeof(void*), kWord);
+  EXPECT_EQ(sizeof(HostServiceSlots), 53u * kWord);
+  EXPECT_EQ(sizeof(va_list), kWord);  // HostIniAccess and HostShowMessageV take it as one word
 }
 
 TEST(Win32Layout, FormTemplateHasTheHostsBytes) {
