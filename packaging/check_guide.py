@@ -13,6 +13,13 @@ of the zip (make_package.PACKAGE_FILES), and its list must name no file that the
 hold, so that a file added to the package, or dropped from it, fails the release until the
 guide says so.
 
+The guide must also agree with the sources on what a shop reads off its screen or its files:
+its chapter on the export log ("Dziennik eksportu") explains every field of the log line,
+every outcome word (as wynik=<word>) and every key=value note an export run can add
+(export/); it names the menu code under which the plug-in asks for its menu entry
+(frame/entry_points.cpp); and wherever it names the plug-in's version (its opening line, the
+package's name, the DLL's file and product versions) that is the version of CMakeLists.txt.
+
 Usage: check_guide.py [SOURCE_TREE]
 """
 import re
@@ -115,8 +122,7 @@ def pieces(message):
 
 
 def guide_text(path):
-    lines = path.read_text(encoding="utf-8").splitlines()
-    return " ".join(" ".join(re.sub(r"^\s*>\s?", "", line) for line in lines).split())
+    return normalised(path.read_text(encoding="utf-8"))
 
 
 PACKAGE_CHAPTER = re.compile(r"^## \d+\. Zawartość paczki\n(.*?)(?=^## |\Z)", re.M | re.S)
@@ -140,6 +146,99 @@ def package_chapter_problems(guide):
              " does not hold" for name in sorted(listed - set(PACKAGE_FILES))])
 
 
+def normalised(text):
+    """Markdown as the reader sees its words: blockquote marks and line breaks read as blanks."""
+    return " ".join(" ".join(re.sub(r"^\s*>\s?", "", line) for line in text.splitlines()).split())
+
+
+def chapter(guide, title):
+    """The text of the guide's chapter "## N. <title>...", up to the next chapter; None if none."""
+    found = re.search(rf"^## \d+\. {re.escape(title)}.*?\n(.*?)(?=^## |\Z)", guide, re.M | re.S)
+    return None if found is None else found.group(1)
+
+
+def source_literals(root, folder):
+    """The decoded string literals of a folder's sources, by file."""
+    for source in sorted((root / folder).glob("*.cpp")):
+        code = re.sub(r"(?m)^\s*#.*$", "", source.read_text(encoding="latin-1"))
+        yield source, [decoded(literal) for literal in string_literals(code)]
+
+
+LOG_FORMAT = re.compile(r"%s %s okres=")  # the log line's format: date, time, kind, then fields
+LOG_FIELD = re.compile(r"([A-Za-z]+)=%")
+OUTCOME_WORD = re.compile(r'case ExportOutcome::\w+:\s*return "(\w+)";')
+LOG_NOTE = re.compile(r"\s*[A-Za-z]+=[\w.-]*(?:\s+[A-Za-z]+=[\w.-]*)*\s*")
+
+
+def names(text, word):
+    """Whether text names word ("wynik=" a field, "wynik=przekazany" a value) as a word of its own."""
+    end = "" if word.endswith("=") else r"(?![\w-])"
+    return re.search(rf"(?<![\w=]){re.escape(word)}{end}", text) is not None
+
+
+def log_chapter_problems(root, guide):
+    """What the export log's chapter leaves unexplained of what export/ writes into the log."""
+    text = chapter(guide, "Dziennik eksportu")
+    if text is None:
+        return ["docs/INSTRUKCJA.md has no chapter \"## N. Dziennik eksportu\" explaining the log"]
+    text = normalised(text)
+    wanted, formats = [], 0
+    for source, literals in source_literals(root, "export"):
+        wanted += [f"wynik={word}" for word in OUTCOME_WORD.findall(source.read_text(encoding="latin-1"))]
+        for literal in literals:
+            if LOG_FORMAT.match(literal):
+                formats += 1
+                wanted += [f"{name}=" for name in LOG_FIELD.findall(literal)]
+            elif LOG_NOTE.fullmatch(literal):
+                wanted += literal.split()
+    if not formats or not any(word.startswith("wynik=") for word in wanted):
+        return ["check_guide cannot find the export log's line format or its outcome words in export/"]
+    return [f"docs/INSTRUKCJA.md does not explain {word} in its chapter on the export log"
+            for word in dict.fromkeys(wanted) if not names(text, word)]
+
+
+MENU_CODE = re.compile(r"kMenuCode\s*=\s*(0x[0-9A-Fa-f]+)")
+GUIDE_MENU_CODE = re.compile(r"\bkod\w*(?: menu)? (0x[0-9A-Fa-f]+)")
+
+
+def menu_code_problems(root, guide):
+    """Whether the guide names the menu code the plug-in asks for, and no other."""
+    source = root / "frame" / "entry_points.cpp"
+    code = MENU_CODE.search(source.read_text(encoding="latin-1")) if source.is_file() else None
+    if code is None:
+        return ["check_guide cannot find kMenuCode in frame/entry_points.cpp"]
+    named = {int(number, 16) for number in GUIDE_MENU_CODE.findall(normalised(guide))}
+    if named != {int(code.group(1), 16)}:
+        return [f"docs/INSTRUKCJA.md does not name the menu code {code.group(1)} (\"kodem {code.group(1)}\")"
+                " as the one under which the plug-in asks for its entry"]
+    return []
+
+
+VERSION_MENTIONS = [  # (what, pattern, the version as it must stand there)
+    ("its opening line", re.compile(r"Wtyczka Kronilog, wersja (\d+(?:\.\d+)*)"), "{}"),
+    ("the package's name", re.compile(r"kronilog-(\d+(?:\.\d+)*)-win32\.zip"), "{}"),
+    ("the DLL's file version", re.compile(r"Wersja pliku to (\d+(?:\.\d+)*)"), "{}.0"),
+    ("the DLL's product version", re.compile(r"wersja produktu to (\d+(?:\.\d+)*)"), "{}"),
+]
+
+
+def version_problems(root, guide):
+    """Where the guide names the plug-in's version, and it is not the version being built."""
+    cmake = root / "CMakeLists.txt"
+    found = re.search(r"project\(kronilog VERSION ([\d.]+)", cmake.read_text()) if cmake.is_file() else None
+    if found is None:
+        return ["check_guide cannot find the version in CMakeLists.txt (project(kronilog VERSION ...))"]
+    version, text = found.group(1), normalised(guide)
+    problems = []
+    for what, pattern, form in VERSION_MENTIONS:
+        named = pattern.findall(text)
+        if what == "its opening line" and not named:
+            problems.append(f"docs/INSTRUKCJA.md does not open with \"Wtyczka Kronilog, wersja {version}\"")
+        problems += [f"docs/INSTRUKCJA.md names {value} as {what}, not {form.format(version)}"
+                     for value in dict.fromkeys(named) if value != form.format(version)]
+    return problems
+
+
 def main():
     root = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent
     guide = guide_text(root / "docs" / "INSTRUKCJA.md")
@@ -160,7 +259,9 @@ def main():
                 absent = [part for part in pieces(message) if part not in guide]
                 if absent:
                     missing.append((source.relative_to(root), message, absent))
-    chapter_problems = package_chapter_problems((root / "docs" / "INSTRUKCJA.md").read_text(encoding="utf-8"))
+    markdown = (root / "docs" / "INSTRUKCJA.md").read_text(encoding="utf-8")
+    chapter_problems = (package_chapter_problems(markdown) + log_chapter_problems(root, markdown) +
+                        menu_code_problems(root, markdown) + version_problems(root, markdown))
     for text in chapter_problems:
         print(f"check_guide: {text}", file=sys.stderr)
     for source, message, absent in missing:
@@ -171,8 +272,9 @@ def main():
               " or, if it never reaches the screen, name it in NOT_SHOWN", file=sys.stderr)
     if missing or chapter_problems:
         sys.exit(1)
-    print(f"check_guide: docs/INSTRUKCJA.md quotes all {messages} texts the plug-in shows and"
-          f" names all {len(PACKAGE_FILES)} files of the zip")
+    print(f"check_guide: docs/INSTRUKCJA.md quotes all {messages} texts the plug-in shows, names all"
+          f" {len(PACKAGE_FILES)} files of the zip, explains the export log and names the menu code"
+          " and the version as the sources have them")
 
 
 if __name__ == "__main__":

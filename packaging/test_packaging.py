@@ -2,7 +2,8 @@
 """Tests of the release scripts: a release that is wrong in any one way fails its check, the
 zip is the same bytes whatever the files' dates and the build's folder, the release's folder
 ends up holding the zip, its checksum and the debug file alone, and the guide check finds a
-message or a zipped file the guide lacks. KRONILOG_DLL names a release kronilog.dll to pack,
+message, a zipped file or a word of the export log the guide lacks, and a menu code or a
+version it names that the sources do not have. KRONILOG_DLL names a release kronilog.dll to pack,
 with its kronilog.dll.debug and the build's build-options.txt beside it (.ci/release gives
 build-win32/kronilog.dll).
 
@@ -234,14 +235,37 @@ class BuildDescription(unittest.TestCase):
 
 class Guide(unittest.TestCase):
     PACKAGE_CHAPTER = "## 3. Zawartość paczki\n\n" + "".join(f"- {name}: plik.\n" for name in PACKAGE_FILES)
+    OPENING = ("Wtyczka Kronilog, wersja 1.2.3, do programu Targomir.\n\nPaczka kronilog-1.2.3-win32.zip."
+               " Wersja pliku to 1.2.3.0, wersja\nproduktu to 1.2.3. Pozycja w menu o kodzie menu 0x400C.\n\n")
+    LOG_SOURCE = (b'const char* OutcomeWord(ExportOutcome outcome) {\n  switch (outcome) {\n'
+                  b'    case ExportOutcome::kSent: return "wyslany";\n'
+                  b'    case ExportOutcome::kHandedOver: return "przekazany";\n  }\n  return "?";\n}\n'
+                  b'constexpr char kLine[] = "%s %s okres=%s wynik=%s poczta=%s%s "\n    "wersja=%s%s";\n'
+                  b'constexpr char kRefused[] = " powod=brak-uslug brak=";\n'
+                  b'void Note(char* notes) { AddLogNote(notes, "blokada=brak"); }\n')
+    LOG_CHAPTER = ("\n## 9. Dziennik eksportu Kronilog.log\n\n- okres=: dni.\n- wynik=: wynik=wyslany albo"
+                   " wynik=przekazany.\n- poczta=: odpowiedź.\n- wersja=: wersja wtyczki.\n"
+                   "- blokada=brak: bez blokady.\n- powod=brak-uslug brak=30908: brak usług.\n")
 
-    def tree(self, source, guide):
+    def tree(self, source, guide, log_source=LOG_SOURCE, opening=OPENING, log_chapter=LOG_CHAPTER):
+        """A source tree with the given message source, a guide of the opening, the given text and
+        the log chapter, and the version, menu code and export log they must agree with."""
         root = temporary_folder(self)
         for folder in ("frame", "settings", "export", "mail", "docs"):
             (root / folder).mkdir()
+        (root / "CMakeLists.txt").write_text("project(kronilog VERSION 1.2.3 LANGUAGES C CXX)\n")
+        (root / "frame" / "entry_points.cpp").write_bytes(b"constexpr std::uint16_t kMenuCode = 0x400C;\n")
+        (root / "export" / "export_log.cpp").write_bytes(log_source)
         (root / "export" / "texts.cpp").write_bytes(source)
-        (root / "docs" / "INSTRUKCJA.md").write_text(guide, encoding="utf-8")
+        (root / "docs" / "INSTRUKCJA.md").write_text(opening + guide + log_chapter, encoding="utf-8")
         return root
+
+    def assert_check(self, root, complaint):
+        """The guide check passes (complaint None) or fails saying complaint."""
+        done = run("check_guide.py", root)
+        self.assertEqual(done.returncode == 0, complaint is None, done.stdout)
+        if complaint:
+            self.assertIn(complaint, done.stdout)
 
     def test_a_message_the_guide_lacks_is_named(self):
         source = (b'#include "export/texts.h"\n'
@@ -280,6 +304,46 @@ class Guide(unittest.TestCase):
                 self.assertEqual(done.returncode == 0, complaint is None, done.stdout)
                 if complaint:
                     self.assertIn(complaint, done.stdout)
+
+    def test_the_log_chapter_explains_every_field_outcome_and_note_the_log_writes(self):
+        chapter = self.LOG_CHAPTER
+        new_word = self.LOG_SOURCE.replace(b"  }\n", b'    case ExportOutcome::kLost: return "zgubiony";\n  }\n')
+        cases = {
+            "all explained": (chapter, self.LOG_SOURCE, None),
+            "an outcome word left out": (chapter.replace(" albo wynik=przekazany", ""), self.LOG_SOURCE,
+                                         "does not explain wynik=przekazany"),
+            "a field left out": (chapter.replace("- wersja=: wersja wtyczki.\n", ""), self.LOG_SOURCE,
+                                 "does not explain wersja="),
+            "a note left out": (chapter.replace("- blokada=brak: bez blokady.\n", ""), self.LOG_SOURCE,
+                                "does not explain blokada=brak"),
+            "a new outcome word in the code": (chapter, new_word, "does not explain wynik=zgubiony"),
+            "no such chapter": (chapter.replace("Dziennik eksportu", "Dziennik"), self.LOG_SOURCE, "no chapter"),
+        }
+        for what, (log_chapter, log_source, complaint) in cases.items():
+            with self.subTest(what):
+                self.assert_check(self.tree(b"", self.PACKAGE_CHAPTER, log_source=log_source,
+                                            log_chapter=log_chapter), complaint)
+
+    def test_the_guide_names_the_version_and_the_menu_code_the_sources_have(self):
+        opening = self.OPENING
+        cases = {
+            "as the sources have them": (opening, None),
+            "an older package name left": (opening.replace("kronilog-1.2.3", "kronilog-1.2.2"),
+                                           "names 1.2.2 as the package's name, not 1.2.3"),
+            "the file version without its fourth number": (opening.replace("1.2.3.0", "1.2.3"),
+                                                           "names 1.2.3 as the DLL's file version, not 1.2.3.0"),
+            "an older product version, named across a line break":
+                (opening.replace("produktu to 1.2.3", "produktu to 1.1.0"),
+                 "names 1.1.0 as the DLL's product version, not 1.2.3"),
+            "an older version in the opening line": (opening.replace("wersja 1.2.3,", "wersja 1.1.0,"),
+                                                     "names 1.1.0 as its opening line, not 1.2.3"),
+            "no opening line": (opening.replace("Wtyczka Kronilog, wersja 1.2.3, do programu Targomir.", ""),
+                                'does not open with "Wtyczka Kronilog, wersja 1.2.3"'),
+            "another menu code": (opening.replace("0x400C", "0x400D"), "does not name the menu code 0x400C"),
+        }
+        for what, (text, complaint) in cases.items():
+            with self.subTest(what):
+                self.assert_check(self.tree(b"", self.PACKAGE_CHAPTER, opening=text), complaint)
 
 
 if __name__ == "__main__":
