@@ -6,7 +6,7 @@
 
 #include "export/amount.h"
 #include "export/date_texts.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "platform/win32.h"
 #include "output/text_output.h"
 

@@ -10,7 +10,7 @@
 #include "export/export_services.h"
 #include "export/report_date_form.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "settings/settings.h"
 #include "settings/settings_readers.h"
 #include "output/text_output.h"

@@ -6,7 +6,7 @@
 
 #include "export/record_layout.h"
 #include "export/table_access.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "export/report_name.h"
 #include "export/report_xml.h"
 #include "export/table_access.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "mail/report_message.h"
 #include "platform/win32.h"
 #include "settings/settings_readers.h"

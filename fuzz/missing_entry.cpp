@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/host_binding.h"
+#include "binding/host_binding.h"
 #include "fuzz/support.h"
 #include "platform/module_registry.h"
 

@@ -17,7 +17,7 @@
 
 #include "export/record_layout.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "fuzz/support.h"
 #include "host/tables/tables.h"
 #include "host/tables/table_store.h"

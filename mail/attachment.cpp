@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "mail/message_files.h"
 #include "output/text_output.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "mail/attachment.h"
 #include "mail/header_text.h"
 #include "mail/message_files.h"

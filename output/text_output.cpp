@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Checks that the shop's guide (docs/INSTRUKCJA.md) quotes every text the plug-in can show.
 
-Every string literal of the plug-in's sources (frame/, settings/, output/, export/, mail/) that holds
-two words or more is decoded from Mazovia and split at its format directives, line breaks and the host's
-markup; each piece with a letter in it must stand in the guide (blockquote marks and line
-breaks there read as blanks). Texts that never reach the screen (what goes into the report,
-the message or the settings file, code assertions) are named in NOT_SHOWN. A new message, or
-a changed one, thus fails the release until the guide explains it.
+Every string literal of the plug-in's sources (entry/, binding/, settings/, output/, export/,
+mail/) that holds two words or more is decoded from Mazovia and split at its format
+directives, line breaks and the host's markup; each piece with a letter in it must stand in
+the guide (blockquote marks and line breaks there read as blanks). Texts that never reach the
+screen (what goes into the report, the message or the settings file, code assertions) are
+named in NOT_SHOWN. A new message, or a changed one, thus fails the release until the guide
+explains it.
 
 The guide's chapter on what the package holds ("Zawartość paczki") must also name every file
 of the zip (make_package.PACKAGE_FILES), and its list must name no file that the zip does not
@@ -21,7 +22,7 @@ from pathlib import Path
 
 from make_package import PACKAGE_FILES
 
-FOLDERS = ["frame", "settings", "output", "export", "mail"]
+FOLDERS = ["entry", "binding", "settings", "output", "export", "mail"]
 
 # The Polish letters of the Mazovia code page; the rest of its upper half is code page 437.
 MAZOVIA = {0x86: "ą", 0x8D: "ć", 0x8F: "Ą", 0x90: "Ę", 0x91: "ę", 0x92: "ł", 0x95: "Ć",

@@ -237,7 +237,7 @@ class Guide(unittest.TestCase):
 
     def tree(self, source, guide):
         root = temporary_folder(self)
-        for folder in ("frame", "settings", "export", "mail", "docs"):
+        for folder in ("entry", "binding", "settings", "export", "mail", "docs"):
             (root / folder).mkdir()
         (root / "export" / "texts.cpp").write_bytes(source)
         (root / "docs" / "INSTRUKCJA.md").write_text(guide, encoding="utf-8")

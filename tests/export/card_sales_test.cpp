@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/memory/memory.h"
 #include "tests/support/files.h"
 #include "tests/support/host_fixture.h"

@@ -11,7 +11,7 @@
 #include "export/receipt_total.h"
 #include "export/record_layout.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/memory/memory.h"
 #include "host/program/program_state.h"
 #include "host/program/cash_registers.h"

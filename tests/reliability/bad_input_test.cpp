@@ -12,7 +12,7 @@
 #include "export/export_run.h"
 #include "export/record_layout.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"
 #include "host/settings/settings_service.h"

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "export/export_run.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "output/text_output.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"

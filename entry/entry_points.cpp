@@ -2,11 +2,11 @@
 #include <cstring>
 
 #include "export/export_run.h"
-#include "frame/entry_points.h"
-#include "frame/host_api.h"
-#include "frame/host_binding.h"
-#include "frame/plugin_state.h"
-#include "frame/table_layout.h"
+#include "entry/entry_points.h"
+#include "binding/host_api.h"
+#include "binding/host_binding.h"
+#include "binding/plugin_state.h"
+#include "entry/table_layout.h"
 #include "platform/win32.h"
 
 namespace {

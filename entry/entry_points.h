@@ -1,4 +1,4 @@
-// The plug-in's exports (frame/exports.inc lists them by ordinal) and its start and stop.
+// The plug-in's exports (entry/exports.inc lists them by ordinal) and its start and stop.
 #pragma once
 
 #include "contract/host_types.h"

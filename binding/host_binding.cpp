@@ -5,13 +5,13 @@
 // are probed in slot order (BindAllHostServices), so after a successful load every slot holds
 // the host's routine or a fallback, and a call is one indirect call through it. A slot is
 // empty (null) only while a load is failing; nothing ever calls through an empty slot.
-#include "frame/host_binding.h"
+#include "binding/host_binding.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "frame/host_api.h"
-#include "frame/plugin_state.h"
+#include "binding/host_api.h"
+#include "binding/plugin_state.h"
 #include "platform/win32.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "frame/table_layout.h"
+#include "entry/table_layout.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "frame/host_api.h"
-#include "frame/plugin_state.h"
+#include "binding/host_api.h"
+#include "binding/plugin_state.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "frame/plugin_state.h"
+#include "binding/plugin_state.h"
 
 #include <cstring>
 
