@@ -5,7 +5,6 @@
 HINSTANCE ownInstance;
 char ownModulePath[300];
 HMODULE hostModule;
-int (*exportAction)();
 
 char* GetPluginDisplayName(char* buffer) {
   std::memcpy(buffer, kPluginDisplayName, sizeof kPluginDisplayName);

@@ -22,6 +22,9 @@ constexpr std::uint16_t kMenuEntryId = 0x7F10;
 // Static, so the host may keep a pointer to it for as long as the library is loaded.
 MenuEntry menuEntry = {kMenuCode, 0, kMenuCaption, kMenuEntryId, 0, &RunExportFromMenu, 0};
 
+// Entry 30009 does nothing until the plug-in has started.
+bool started;
+
 }  // namespace
 
 void BindHostModule() {
@@ -45,7 +48,7 @@ int PluginStartup() {
   }
   RegisterTableSizes();
   HostAddMenuItem(&menuEntry);
-  exportAction = &AutomaticExportCallback;
+  started = true;
   return 0;
 }
 
@@ -67,7 +70,7 @@ int PLUGINAPI PluginNotify(int flag) {
   return 0;
 }
 
-int PluginRunExport() { return exportAction != nullptr ? exportAction() : 0; }
+int PluginAutomaticExport() { return started ? RunAutomaticExport() : 0; }
 
 // Process attach: the load notification, then the binding of every host service. A host
 // lacking a service that cannot be replaced makes the load fail.

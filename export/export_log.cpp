@@ -72,9 +72,9 @@ HostFile* OpenLog(int lineLength) {
 
 }  // namespace
 
-ExportLogLine NewExportLogLine(int flag, const char* startDate, const char* endDate) {
+ExportLogLine NewExportLogLine(ExportTrigger trigger, const char* startDate, const char* endDate) {
   ExportLogLine line = {};
-  line.flag = flag;
+  line.trigger = trigger;
   line.startDate = startDate;
   line.endDate = endDate;
   line.outcome = ExportOutcome::kNotCreated;
@@ -107,7 +107,7 @@ void AppendExportLog(const ExportLogLine& entry) {
   FormatText(line, sizeof line - 2,
              "%s %s okres=%s transakcje=%ld pominiete=%ld suma=%s plik=%s wynik=%s poczta=%s%s "
              "wersja=%s stanowisko=%s sprawdz=%s%s",
-             when, entry.flag != 0 ? "menu" : "auto", period,
+             when, entry.trigger == ExportTrigger::kMenu ? "menu" : "auto", period,
              entry.transactions, entry.leftOut, checksum, OrDash(entry.fileName),
              OutcomeWord(entry.outcome), answer, entry.more != nullptr ? entry.more : "",
              KRONILOG_VERSION, instance, checked, entry.notes != nullptr ? entry.notes : "");

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "export/export_trigger.h"
+
 inline constexpr char kExportLogFile[] = "Kronilog.log";
 inline constexpr char kOlderExportLogFile[] = "Kronilog.log.1";
 // A line that would take the log past this starts a new one; the old one becomes the older.
@@ -21,7 +23,7 @@ enum class ExportOutcome {
 };
 
 struct ExportLogLine {
-  int flag;                 // 1 from the menu, 0 automatic
+  ExportTrigger trigger;    // "menu" or "auto"
   const char* startDate;    // host date texts; null or empty: none
   const char* endDate;
   long transactions;
@@ -38,8 +40,8 @@ struct ExportLogLine {
                             // and the like), or null
 };
 
-// A line with no report, no transactions and no answer yet, for the run's flag and period.
-ExportLogLine NewExportLogLine(int flag, const char* startDate, const char* endDate);
+// A line with no report, no transactions and no answer yet, for the run's trigger and period.
+ExportLogLine NewExportLogLine(ExportTrigger trigger, const char* startDate, const char* endDate);
 
 // Appends the line, in one write, through the host's file services:
 // "yyyy-mm-dd hh:mm:ss menu|auto okres=<dd.mm.yy-dd.mm.yy|-> transakcje=<n> pominiete=<n>

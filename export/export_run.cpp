@@ -53,7 +53,7 @@ void ReadReceipts(short* flags) {
 
 // True when the host lacks a service the export needs: then the export is refused before
 // anything is read or written, with one box naming the services, and one line in the log.
-bool RefusedForMissingServices(int flag, const char* logNotes) {
+bool RefusedForMissingServices(ExportTrigger trigger, const char* logNotes) {
   StandInService missing[kMostMissingServices];
   const int count = MissingExportServices(missing);
   if (count == 0) return false;
@@ -67,7 +67,7 @@ bool RefusedForMissingServices(int flag, const char* logNotes) {
     FormatText(numbers + usedNumbers, sizeof numbers - usedNumbers, "%s%u", i > 0 ? "," : "",
                missing[i].ordinal);
   }
-  ExportLogLine log = NewExportLogLine(flag, nullptr, nullptr);
+  ExportLogLine log = NewExportLogLine(trigger, nullptr, nullptr);
   log.outcome = ExportOutcome::kRefused;
   log.more = numbers;
   log.notes = logNotes;
@@ -113,7 +113,7 @@ void AddLogNote(char* notes, const char* field) {
 short RunAutomaticExportInTurn(bool unguarded) {
   char notes[kLogNotesSize] = "";
   if (unguarded) AddLogNote(notes, "blokada=brak");
-  if (RefusedForMissingServices(0, notes)) return 1;  // the days stay due: nothing is stored
+  if (RefusedForMissingServices(ExportTrigger::kAutomatic, notes)) return 1;  // the days stay due: nothing is stored
   char today[12] = {};
   char yesterday[12] = {};
   char start[kLastExportDateSize] = {};
@@ -154,7 +154,7 @@ short RunAutomaticExportInTurn(bool unguarded) {
   // Only a report that was written whole and sent moves the stored date on and clears the
   // note of days not sent; after a failure the note stays, so the next export that goes out
   // starts there, and the failed day is noted so that it is not tried again until tomorrow.
-  if (BuildReportFile(0, start, yesterday, notes) != 0) {
+  if (BuildReportFile(ExportTrigger::kAutomatic, start, yesterday, notes) != 0) {
     WriteSetting(kLastExportDateKey, today);
     char text[kLastReadRangeSize];
     FormatText(text, sizeof text, "Eksport danych od %s do %s", start, yesterday);
@@ -171,7 +171,7 @@ short RunAutomaticExportInTurn(bool unguarded) {
 }  // namespace
 
 short RunExportFromMenu() {
-  if (RefusedForMissingServices(1, nullptr)) return 0;
+  if (RefusedForMissingServices(ExportTrigger::kMenu, nullptr)) return 0;
   char today[12] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
@@ -203,22 +203,18 @@ short RunExportFromMenu() {
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
   ReadReceipts(flags);
-  BuildReportFile(1, range.start, range.end);
+  BuildReportFile(ExportTrigger::kMenu, range.start, range.end);
   return 1;
 }
 
-short RunAutomaticExport() {
+int RunAutomaticExport() {
+  const int* quiet = HostQuietFlag();
+  if (quiet != nullptr && *quiet != 0) return 0;
+  HostCallbackStart(1);
   HANDLE turn;
   const TurnResult taken = TakeAutomaticTurn(&turn);
   if (taken == TurnResult::kHeldElsewhere) return 0;  // another instance's export is under way
   const short result = RunAutomaticExportInTurn(taken == TurnResult::kNoLock);
   EndAutomaticTurn(turn);
   return result;
-}
-
-int AutomaticExportCallback() {
-  const int* quiet = HostQuietFlag();
-  if (quiet != nullptr && *quiet != 0) return 0;
-  HostCallbackStart(1);
-  return RunAutomaticExport();
 }

@@ -118,10 +118,10 @@ void ScanSalesRecords(void* sales, HostFile* file, const char* startDate, const 
 }
 
 // What the user sees when the report is on disk but its message could not be handed over.
-void ShowNotSent(int flag, const char* path, const char* reason) {
+void ShowNotSent(ExportTrigger trigger, const char* path, const char* reason) {
   char text[512];
   FormatText(text, sizeof text, kNotSentFormat, path, reason,
-             flag != 0 ? kNotSentFromMenu : kNotSentAutomatic);
+             trigger == ExportTrigger::kMenu ? kNotSentFromMenu : kNotSentAutomatic);
   HostShowMessage(kNoticeTitle, text, kStyleBox);
 }
 
@@ -136,10 +136,10 @@ int NotMade(ExportLogLine* log, ExportOutcome outcome, const char* title, const 
 
 }  // namespace
 
-int BuildReportFile(int flag, const char* startDate, const char* endDate, const char* logNotes) {
+int BuildReportFile(ExportTrigger trigger, const char* startDate, const char* endDate, const char* logNotes) {
   if (startDate == nullptr) startDate = "";
   if (endDate == nullptr) endDate = "";
-  ExportLogLine log = NewExportLogLine(flag, startDate, endDate);
+  ExportLogLine log = NewExportLogLine(trigger, startDate, endDate);
   log.notes = logNotes;
   char text[512];
 
@@ -233,7 +233,7 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate, const 
     Sleep(kFinalNoticeMs);
     HostCloseMessage();
   } else {
-    ShowNotSent(flag, path, mail.reason);
+    ShowNotSent(trigger, path, mail.reason);
   }
   ShowLeftOutReceipts(scan.leftOut);
   return sent ? 1 : 0;

@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     used += piece;
   }
 
-  if (BuildReportFile(1, "", "") != 1) {
+  if (BuildReportFile(ExportTrigger::kMenu, "", "") != 1) {
     std::fprintf(stderr, "the report was not written\n");
     std::abort();
   }

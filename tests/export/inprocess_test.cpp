@@ -95,7 +95,7 @@ TEST_F(ExportInProcess, LinesTheHostCannotGiveMakeTheReportIncompleteWithOneBox)
     EXPECT_TRUE(Events("message").empty());
 
     ReadAllRegisters();
-    EXPECT_EQ(BuildReportFile(1, "", ""), 0);
+    EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 0);
     EXPECT_EQ(host::OutstandingBlocks(), 0);
     auto messages = Events("message");
     ASSERT_EQ(messages.size(), 2u);  // the progress notice and the one box
@@ -120,7 +120,7 @@ TEST_F(ExportInProcess, ReportWithoutTheSalesTableStopsBeforeWritingAnything) {
     if (size == 0) options.noTables.insert(number);
     else options.tableSizes[number] = size;  // shorter than the fields read
     StartSession();
-    EXPECT_EQ(BuildReportFile(1, "10.03.26", "12.03.26"), 0);
+    EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "10.03.26", "12.03.26"), 0);
     auto messages = Events("message");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0]["title"], "B\u0142\u0105d");
@@ -134,7 +134,7 @@ TEST_F(ExportInProcess, ReportWithoutTheSalesTableStopsBeforeWritingAnything) {
 TEST_F(ExportInProcess, ReportThatCannotBeOpenedIsNamedInABoxAndNothingElseHappens) {
   WriteBytes("RAP_KART", "a plain file where the folder should be");
   ReadAllRegisters();
-  EXPECT_EQ(BuildReportFile(1, "10.03.26", "12.03.26"), 0);
+  EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "10.03.26", "12.03.26"), 0);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto messages = Events("message");
   ASSERT_EQ(messages.size(), 1u);
@@ -149,7 +149,7 @@ TEST_F(ExportInProcess, ReportThatCannotBeOpenedIsNamedInABoxAndNothingElseHappe
 
 TEST_F(ExportInProcess, EmptyBoundsLeaveThePeriodOpenOnThatSide) {
   ReadAllRegisters();
-  ASSERT_EQ(BuildReportFile(1, "", ""), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
@@ -171,7 +171,7 @@ TEST_F(ExportInProcess, PeriodWithoutCardSalesGivesAnEmptyReportThatIsStillMaile
   WriteBytes("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=12345\n");
   StartSession();
   ReadAllRegisters();
-  ASSERT_EQ(BuildReportFile(0, "01.01.26", "02.01.26"), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kAutomatic, "01.01.26", "02.01.26"), 1);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
@@ -208,7 +208,7 @@ TEST_F(ExportInProcess, AutomaticExportLeavesAStateBitItFindsSet) {
 
 TEST_F(ExportInProcess, QuietHostGetsNoAutomaticExportAndTheMenuClearsTheFlag) {
   *HostQuietFlag() = 1;
-  EXPECT_EQ(AutomaticExportCallback(), 0);
+  EXPECT_EQ(RunAutomaticExport(), 0);
   EXPECT_TRUE(Events("callback-start").empty());
   EXPECT_TRUE(Events("cash-registers").empty());
   EXPECT_FALSE(fs::exists("Kronilog.ini"));

@@ -53,7 +53,7 @@ class BadInput : public Reliability {
   std::string Report(const std::string& where) {
     std::error_code ignored;
     fs::remove_all("RAP_KART", ignored);
-    EXPECT_EQ(BuildReportFile(1, "", ""), 1) << where;
+    EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1) << where;
     EXPECT_EQ(host::OutstandingBlocks(), 0) << where;
     EXPECT_EQ(host::OpenFiles(), 0) << where;
     auto reports = ReportFiles();
