@@ -153,10 +153,25 @@ constexpr char kMissingEntryFormat[] =
 constexpr char kMissingEntryTitle[] = "POWA\xA1NY B\x9C\x8F" "D WTYCZKI";
 constexpr char kUnknownModule[] = "<nieznany>";
 
-enum { kPathRoom = 299, kEntryRoom = 103, kDisplayNameLength = 17 };
-// Room for the longest path, the longest entry text and the display name; the fixed part of
-// the text is 182 characters.
-enum { kMissingEntryTextSize = 182 + kPathRoom + kEntryRoom + kDisplayNameLength + 1 };
+// The characters of a format that stand in the text as they are: all but its "%s".
+constexpr int FixedLength(const char* format) {
+  int length = 0;
+  for (; *format != '\0'; ++format) {
+    if (format[0] == '%' && format[1] == 's') {
+      ++format;
+    } else {
+      ++length;
+    }
+  }
+  return length;
+}
+
+enum { kPathRoom = 299, kEntryRoom = 103 };
+constexpr int kDisplayNameLength = sizeof kPluginDisplayName - 1;
+// Room for the format's own characters, the longest path, the longest entry text and the
+// display name.
+constexpr int kMissingEntryTextSize =
+    FixedLength(kMissingEntryFormat) + kPathRoom + kEntryRoom + kDisplayNameLength + 1;
 
 }  // namespace
 

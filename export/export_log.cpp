@@ -60,14 +60,14 @@ void InstanceText(char* out, std::size_t size) {
 // Opens the log for appending; a log that the line would take past its limit becomes the
 // older log first. Null when the log cannot be opened.
 HostFile* OpenLog(int lineLength) {
-  HostFile* log = HostOpenFile(kExportLogFile, "ab", 64, 0, -1);
+  HostFile* log = HostOpenFile(kExportLogFile, "ab", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode);
   if (log == nullptr) return nullptr;
   HostSeekFile(log, 0, 2);
   const int size = HostTellFile(log);
   if (size <= 0 || size <= kExportLogLimit - lineLength) return log;
   HostCloseFile(log);
   MoveFileExA(kExportLogFile, kOlderExportLogFile, MOVEFILE_REPLACE_EXISTING);
-  return HostOpenFile(kExportLogFile, "ab", 64, 0, -1);
+  return HostOpenFile(kExportLogFile, "ab", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ void ReadReceipts(short* flags) {
   int* quiet = HostQuietFlag();
   if (quiet != nullptr) *quiet = 1;
   HostCashRegisterSelect(flags, kCashRegisterCount);
-  HostCashRegisterRead(1, 0);
+  HostCashRegisterRead(kReadSelectedRegisters, kCashRegisterReadReserved);
   if (quiet != nullptr) *quiet = 0;
 }
 
@@ -114,8 +114,8 @@ short RunAutomaticExportInTurn(bool unguarded) {
   char notes[kLogNotesSize] = "";
   if (unguarded) AddLogNote(notes, "blokada=brak");
   if (RefusedForMissingServices(ExportTrigger::kAutomatic, notes)) return 1;  // the days stay due: nothing is stored
-  char today[12] = {};
-  char yesterday[12] = {};
+  char today[kHostDateTextSize] = {};
+  char yesterday[kHostDateTextSize] = {};
   char start[kLastExportDateSize] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
@@ -172,7 +172,7 @@ short RunAutomaticExportInTurn(bool unguarded) {
 
 short RunExportFromMenu() {
   if (RefusedForMissingServices(ExportTrigger::kMenu, nullptr)) return 0;
-  char today[12] = {};
+  char today[kHostDateTextSize] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
   HostAddDays(today, today, -1);

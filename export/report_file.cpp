@@ -21,10 +21,10 @@
 
 namespace {
 
-constexpr int kPrepareForScan = 255;
 constexpr unsigned kFinalNoticeMs = 3000;
-// The sales record is read up to receiptId (4 bytes at 1264).
+// The sales record is read up to receiptId, its last field.
 constexpr int kSalesBytesRead = tspr::kReceiptId + 4;
+static_assert(kSalesBytesRead <= tspr::kRecordSize, "the fields read lie within the record");
 
 constexpr char kNoticeTitle[] = "Uwaga";
 constexpr char kOpenErrorTitle[] = "uwaga";
@@ -149,7 +149,7 @@ int BuildReportFile(ExportTrigger trigger, const char* startDate, const char* en
   if (sales == nullptr || TableRecordBuffer(sales, kSalesBytesRead) == nullptr) {
     return NotMade(&log, ExportOutcome::kNotCreated, kDiskErrorTitle, kNoSalesTableText);
   }
-  HostPrepareTable(sales, kPrepareForScan);
+  HostPrepareTable(sales, kPrepareAllIndexes);
 
   // 2. The settings. A partner number that is not filled in, or typed wrong, would send the
   // report as somebody else's: refused before anything is written, naming the value as the
@@ -172,7 +172,7 @@ int BuildReportFile(ExportTrigger trigger, const char* startDate, const char* en
   char fileName[kReportNameSize];
   char path[kReportNameSize];
   const bool claimed = ClaimReportFile(settings.partnerId, timestamp, fileName, path);
-  HostFile* file = claimed ? HostOpenFile(path, "wt", 64, 0, -1) : nullptr;
+  HostFile* file = claimed ? HostOpenFile(path, "wt", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode) : nullptr;
   if (file == nullptr) {
     log.outcome = ExportOutcome::kNotCreated;
     AppendExportLog(log);
