@@ -34,7 +34,7 @@ struct ExportLogLine {
   ExportOutcome outcome;
   bool answered;            // the mail service was called
   int answer;               // and answered this
-  int answerChecked;        // sprawdzWynikWysylki of the run: 0 or 1; -1 when not read
+  int answerChecked;        // kCheckDeliveryKey as the run read it: 0 or 1; -1 when not read
   const char* more;         // why it was refused: " key=value" fields, or null
   const char* notes;        // what the export run could not do as it should (" blokada=brak"
                             // and the like), or null

@@ -79,7 +79,7 @@ bool RefusedForMissingServices(ExportTrigger trigger, const char* logNotes) {
 }
 
 // A date key of the automatic export's bookkeeping: true, and the date in date
-// (kLastExportDateSize bytes), when the key holds a calendar date. A key that holds something
+// (the key's field size), when the key holds a calendar date. A key that holds something
 // else leaves that text in date.
 bool ReadDateKey(const SettingKey& key, char* date) {
   return ReadText(key, date) && date[0] != '\0' && IsCalendarDate(date);
@@ -88,17 +88,17 @@ bool ReadDateKey(const SettingKey& key, char* date) {
 // True when an automatic export failed earlier today: it is tried once a calendar day, so a
 // failing day neither reads the registers nor shows its error again on every call.
 bool FailedEarlierToday(const char* today) {
-  char tried[kLastExportDateSize];
+  char tried[kFailedTryDateKey.fieldSize];
   return ReadDateKey(kFailedTryDateKey, tried) && HostCompareDates(today, tried) == 0;
 }
 
-// Notes the first day of the export's range as not sent yet (NiewyslaneOd), before anything
+// Notes the first day of the export's range as not sent yet (kUnsentSinceKey), before anything
 // is read: whatever stops the export from here on, a kill, a crash or a power cut included,
 // the next automatic export starts there. An earlier day noted already stands (start is never
 // later than it). False when the note cannot be read back: the settings file takes no writes.
 bool NotePendingDays(const char* start, const char* noted) {
   if (noted[0] == '\0' || HostCompareDates(noted, start) != 0) WriteSetting(kUnsentSinceKey, start);
-  char stored[kLastExportDateSize];
+  char stored[kUnsentSinceKey.fieldSize];
   return ReadDateKey(kUnsentSinceKey, stored) && HostCompareDates(stored, start) == 0;
 }
 
@@ -116,7 +116,7 @@ short RunAutomaticExportInTurn(bool unguarded) {
   if (RefusedForMissingServices(ExportTrigger::kAutomatic, notes)) return 1;  // the days stay due: nothing is stored
   char today[kHostDateTextSize] = {};
   char yesterday[kHostDateTextSize] = {};
-  char start[kLastExportDateSize] = {};
+  char start[kLastExportDateKey.fieldSize] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
   CopyDate(yesterday, sizeof yesterday, today);
@@ -135,7 +135,7 @@ short RunAutomaticExportInTurn(bool unguarded) {
   }
   // Days that an export before was to send and did not, the very first export's included,
   // come first.
-  char unsentSince[kLastExportDateSize];
+  char unsentSince[kUnsentSinceKey.fieldSize];
   if (!ReadDateKey(kUnsentSinceKey, unsentSince)) unsentSince[0] = '\0';
   if (unsentSince[0] != '\0' && HostCompareDates(unsentSince, start) < 0) {
     CopyDate(start, sizeof start, unsentSince);
@@ -156,7 +156,7 @@ short RunAutomaticExportInTurn(bool unguarded) {
   // starts there, and the failed day is noted so that it is not tried again until tomorrow.
   if (BuildReportFile(ExportTrigger::kAutomatic, start, yesterday, notes) != 0) {
     WriteSetting(kLastExportDateKey, today);
-    char text[kLastReadRangeSize];
+    char text[kLastReadRangeKey.fieldSize];
     FormatText(text, sizeof text, "Eksport danych od %s do %s", start, yesterday);
     WriteSetting(kLastReadRangeKey, text);
     WriteSetting(kUnsentSinceKey, "");

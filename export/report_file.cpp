@@ -51,16 +51,15 @@ constexpr char kNotSentFromMenu[] = "Aby go wys\x92" "a\x8D, wykonaj ponownie ek
 // "Te dni zostaną wysłane z następnym eksportem automatycznym."
 constexpr char kNotSentAutomatic[] =
     "Te dni zostan\x86 wys\x92" "ane z nast\x91pnym eksportem automatycznym.";
-// "Nie wpisano numeru partnera sklepu (idPartnera=%s).\n" or "Numer partnera sklepu jest
-//  wpisany niepoprawnie (idPartnera=%s).\n", then "Wpisz w pliku Kronilog.ini, w sekcji
-//  [ustawieniaRaportu], w kluczu idPartnera,\nnumer partnera nadany przez operatora kart,
-//  samymi cyframi i bez spacji\n(na przykład "1234", a nie "1 234").\nRaport nie został
-//  utworzony."
-constexpr char kNoPartnerFormat[] = "Nie wpisano numeru partnera sklepu (idPartnera=%s).\n%s";
-constexpr char kWrongPartnerFormat[] =
-    "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=%s).\n%s";
-constexpr char kPartnerHowTo[] =
-    "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
+// "Nie wpisano numeru partnera sklepu (<key>=%s).\n" or "Numer partnera sklepu jest wpisany
+//  niepoprawnie (<key>=%s).\n", then "Wpisz w pliku <file>, w sekcji [<section>], w kluczu
+//  <key>,\nnumer partnera nadany przez operatora kart, samymi cyframi i bez spacji\n(na
+//  przykład "1234", a nie "1 234").\nRaport nie został utworzony.", the file, section and
+//  key those of the partner number.
+constexpr char kNoPartnerFormat[] = "Nie wpisano numeru partnera sklepu (%s=%s).\n";
+constexpr char kWrongPartnerFormat[] = "Numer partnera sklepu jest wpisany niepoprawnie (%s=%s).\n";
+constexpr char kPartnerHowToFormat[] =
+    "Wpisz w pliku %s, w sekcji [%s], w kluczu %s,\n"
     "numer partnera nadany przez operatora kart, samymi cyframi i bez spacji\n"
     "(na przyk\x92" "ad \"1234\", a nie \"1 234\").\n"
     "Raport nie zosta\x92 utworzony.";
@@ -158,10 +157,15 @@ int BuildReportFile(ExportTrigger trigger, const char* startDate, const char* en
   ReadReportSettings(&settings);
   if (settings.partnerIdValue == PartnerIdValue::kEmpty ||
       settings.partnerIdValue == PartnerIdValue::kWrong) {
-    FormatText(text, sizeof text,
-               settings.partnerIdValue == PartnerIdValue::kEmpty ? kNoPartnerFormat : kWrongPartnerFormat,
-               settings.partnerIdText, kPartnerHowTo);
-    log.more = " powod=idPartnera";
+    const int used = FormatText(
+        text, sizeof text, settings.partnerIdValue == PartnerIdValue::kEmpty ? kNoPartnerFormat : kWrongPartnerFormat,
+        kPartnerIdKey.key, settings.partnerIdText);
+    const std::size_t first = used > 0 ? static_cast<std::size_t>(used) : 0;
+    FormatText(text + first, sizeof text - first, kPartnerHowToFormat, kSettingsFile, kPartnerIdKey.section,
+               kPartnerIdKey.key);
+    char reason[48];
+    FormatText(reason, sizeof reason, " powod=%s", kPartnerIdKey.key);
+    log.more = reason;
     return NotMade(&log, ExportOutcome::kRefused, kNoticeTitle, text);
   }
 

@@ -30,8 +30,6 @@ MAZOVIA = {0x86: "ą", 0x8D: "ć", 0x8F: "Ą", 0x90: "Ę", 0x91: "ę", 0x92: "ł
            0xA4: "ń", 0xA5: "Ń", 0xA6: "ź", 0xA7: "ż"}
 
 NOT_SHOWN = {
-    # The readers' names, for warnik's settings command.
-    "report file writer", "report message", "export run", "automatic export",
     # The report file.
     '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<Kronilog>\n<Dealer ID="%02ld">\n',
     # The message.

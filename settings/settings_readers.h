@@ -17,23 +17,23 @@ enum class PartnerIdValue {
 struct ReportSettings {
   int partnerId;                          // above 0 for kNumber and kMissing
   PartnerIdValue partnerIdValue;
-  char partnerIdText[kPartnerIdTextSize]; // the value as the file holds it
-  char shopName[kShopNameSize];
-  int excludedGroups[kExcludedGroupCount];  // wykluczonaGrupa, wykluczonaGrupa2 .. 15
+  char partnerIdText[kPartnerIdKey.fieldSize];  // the value as the file holds it
+  char shopName[kShopNameKey.fieldSize];
+  int excludedGroups[kExcludedGroupCount];  // in the series' order
 };
 void ReadReportSettings(ReportSettings* settings);
 
 // The report message's settings.
 struct MailSettings {
-  char server[kMailServerSize];
-  char login[kMailLoginSize];
-  char password[kMailPasswordSize];
-  char recipient[kMailRecipientSize];
+  char server[kMailServerKey.fieldSize];
+  char login[kMailLoginKey.fieldSize];
+  char password[kMailPasswordKey.fieldSize];
+  char recipient[kMailRecipientKey.fieldSize];
   short authentication;
   short checkDelivery;  // nonzero: a result of 0 from the mail service means not delivered
 };
 void ReadMailSettings(MailSettings* settings);
 
-// The cash-register flags Kasa01 .. Kasa10 into ten 16-bit slots; a nonzero flag means that
+// The cash-register flags, one for each register, into 16-bit slots; a nonzero flag means that
 // register is read before an export.
 void ReadCashRegisterFlags(short flags[kCashRegisterCount]);
