@@ -19,18 +19,14 @@ namespace {
 
 constexpr int kLineSize = 768;
 
-const char* OutcomeWord(ExportOutcome outcome) {
-  switch (outcome) {
-    case ExportOutcome::kSent: return "wyslany";
-    case ExportOutcome::kHandedOver: return "przekazany";
-    case ExportOutcome::kNotSent: return "niewyslany";
-    case ExportOutcome::kNotDelivered: return "niedostarczony";
-    case ExportOutcome::kIncomplete: return "niepelny";
-    case ExportOutcome::kNotCreated: return "nieutworzony";
-    case ExportOutcome::kRefused: return "odmowa";
-  }
-  return "?";
-}
+// The outcomes' words, in the enum's order.
+constexpr const char* kOutcomeWords[] = {
+#define EXPORT_OUTCOME(name, word) word,
+#include "export/export_outcomes.inc"
+#undef EXPORT_OUTCOME
+};
+
+const char* OutcomeWord(ExportOutcome outcome) { return kOutcomeWords[static_cast<int>(outcome)]; }
 
 bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
 const char* OrDash(const char* text) { return HasText(text) ? text : "-"; }
