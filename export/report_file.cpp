@@ -38,11 +38,14 @@ constexpr char kWriteErrorFormat[] =
 constexpr char kNoSalesTableText[] =
     "B\x92\x86" "d operacji dyskowej: brak tabeli sprzeda\xA7y Tspr!\n"
     "Raport nie zosta\x92 utworzony.";
-// "Błąd operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!\n
-//  Raport %s jest niepełny i nie został wysłany."
-constexpr char kLinesErrorFormat[] =
-    "B\x92\x86" "d operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!\n"
-    "Raport %s jest niepe\x92ny i nie zosta\x92 wys\x92" "any.";
+// "%s\nOperacja niekompletna!\nRaport %s jest niepełny i nie został wysłany.", first what failed:
+// "Błąd operacji dyskowej przy odczycie tabeli sprzedaży Tspr!" (the scan of the sales
+// records) or "Błąd operacji dyskowej w ZliczKwoteParagonuBezGrupy!" (a receipt's lines).
+constexpr char kIncompleteFormat[] =
+    "%s\nOperacja niekompletna!\nRaport %s jest niepe\x92ny i nie zosta\x92 wys\x92" "any.";
+constexpr char kSalesScanFailed[] =
+    "B\x92\x86" "d operacji dyskowej przy odczycie tabeli sprzeda\xA7y Tspr!";
+constexpr char kLinesScanFailed[] = "B\x92\x86" "d operacji dyskowej w ZliczKwoteParagonuBezGrupy!";
 // "Raport został zapisany w pliku %s,\nale NIE został wysłany: %s.\n%s"
 constexpr char kNotSentFormat[] =
     "Raport zosta\x92 zapisany w pliku %s,\nale NIE zosta\x92 wys\x92" "any: %s.\n%s";
@@ -69,25 +72,27 @@ struct ScanResult {
   long transactions;
   std::int64_t checksumHundredths;
   LeftOutReceipts leftOut;
-  bool written;     // every transaction reached the file
-  bool linesFailed; // the host could not give a receipt's lines: the report is incomplete
+  bool written;       // every transaction reached the file
+  bool salesFailed;   // the host could not carry the scan of the sales records on, and
+  bool linesFailed;   // could not give a receipt's lines: either way the report is incomplete
+  bool Failed() const { return salesFailed || linesFailed; }
 };
 
 // Step 8: every sales record through the receipt selection; each transaction is written and
-// added to the checksum. Stops at the first receipt whose lines the host cannot give.
+// added to the checksum. Stops where the host cannot carry the scan on or give a receipt's lines.
 void ScanSalesRecords(void* sales, HostFile* file, const char* startDate, const char* endDate,
                       const int* excludedGroups, ScanResult* result) {
   alignas(8) unsigned char scanState[kScanStateSize] = {};
   alignas(8) unsigned char key[kScanKeySize] = {};
   HostMakeKey(tspr::kIndexByDate, 0, key, 0);
   const int begun = HostScanBegin(scanState, sales, tspr::kIndexByDate, key, 0, 0);
-  if (begun < 0) result->linesFailed = true;
+  if (begun < 0) result->salesFailed = true;
   int step = 0;
   if (begun > 0) {
-    while (!result->linesFailed && (step = HostScanNext(scanState)) == 1) {
+    while (!result->Failed() && (step = HostScanNext(scanState)) == 1) {
       const unsigned char* record = TableRecordBuffer(sales, kSalesBytesRead);
       if (record == nullptr) {
-        result->linesFailed = true;
+        result->salesFailed = true;
         break;
       }
       CardTransaction transaction;
@@ -111,7 +116,7 @@ void ScanSalesRecords(void* sales, HostFile* file, const char* startDate, const 
       }
     }
     // A negative step is the host failing in the middle of the records.
-    if (step < 0) result->linesFailed = true;
+    if (step < 0) result->salesFailed = true;
   }
   HostScanEnd(scanState);
 }
@@ -197,15 +202,16 @@ int BuildReportFile(ExportTrigger trigger, const char* startDate, const char* en
   // without it is no well-formed report, so it cannot pass for a complete one.
   char creationStamp[kIsoDateTimeSize];
   CreationStampText(creationStamp);
-  if (!scan.linesFailed && scan.written) {
+  if (!scan.Failed() && scan.written) {
     scan.written = WriteReportTail(file, scan.checksumHundredths, creationStamp);
   }
 
   // 10. The close; every piece must have reached the disk.
   scan.written = HostCloseFile(file) == 0 && scan.written;
   HostCloseMessage();
-  if (scan.linesFailed) {
-    FormatText(text, sizeof text, kLinesErrorFormat, fileName);
+  if (scan.Failed()) {
+    FormatText(text, sizeof text, kIncompleteFormat, scan.salesFailed ? kSalesScanFailed : kLinesScanFailed,
+               fileName);
     return NotMade(&log, ExportOutcome::kIncomplete, kDiskErrorTitle, text);
   }
   if (!scan.written) {

@@ -15,6 +15,7 @@
 #include "host/memory/memory.h"
 #include "host/program/program_state.h"
 #include "host/program/cash_registers.h"
+#include "host/tables/scans.h"
 #include "host/tables/tables.h"
 #include "host/tables/table_store.h"
 #include "tests/support/files.h"
@@ -109,6 +110,51 @@ TEST_F(ExportInProcess, LinesTheHostCannotGiveMakeTheReportIncompleteWithOneBox)
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(ReadBytes(files[0]).find("</Kronilog>"), std::string::npos);
     EXPECT_NE(SchemaErrors(files[0]), "");
+  }
+}
+
+// The host failing the scan of the sales records itself, at its start or in the middle of the
+// records: the report is incomplete as when a receipt's lines fail, and its box names the
+// sales table's scan, not the receipt total.
+int salesStepsLeft;  // the sales scan's steps before it fails; -1: it fails to begin
+void* salesScan;
+int HOSTAPI FailingScanBegin(void* state, void* descriptor, int index, const void* key, int first, int second) {
+  if (index != tspr::kIndexByDate) return host::HostScanBegin(state, descriptor, index, key, first, second);
+  if (salesStepsLeft < 0) return -1;
+  salesScan = state;
+  return host::HostScanBegin(state, descriptor, index, key, first, second);
+}
+int HOSTAPI FailingScanNext(void* state) {
+  if (state == salesScan && salesStepsLeft-- == 0) return -1;
+  return host::HostScanNext(state);
+}
+
+TEST_F(ExportInProcess, ASalesScanTheHostCannotCarryOnMakesTheReportIncompleteNamingIt) {
+  for (int steps : {-1, 0, 5}) {
+    SCOPED_TRACE(steps);
+    StartSession();
+    ReadAllRegisters();
+    salesStepsLeft = steps;
+    salesScan = nullptr;
+    hostSlots.HostScanBegin = &FailingScanBegin;
+    hostSlots.HostScanNext = &FailingScanNext;
+    const int result = BuildReportFile(ExportTrigger::kMenu, "", "");
+    hostSlots.HostScanBegin = &host::HostScanBegin;
+    hostSlots.HostScanNext = &host::HostScanNext;
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(host::OutstandingBlocks(), 0);
+    auto messages = Events("message");
+    ASSERT_EQ(messages.size(), 2u);  // the progress notice and the one box
+    EXPECT_EQ(messages[1]["text"],
+              "B\u0142\u0105d operacji dyskowej przy odczycie tabeli sprzeda\u017cy Tspr!\nOperacja niekompletna!\n"
+              "Raport H0001_20260315102030.xml jest niepe\u0142ny i nie zosta\u0142 wys\u0142any.");
+    EXPECT_TRUE(Events("mail").empty());
+    auto files = ReportFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadBytes(files[0]).find("</Kronilog>"), std::string::npos);
+    EXPECT_NE(ReadBytes("Kronilog.log").find(" wynik=niepelny "), std::string::npos);
+    fs::remove_all("RAP_KART");
+    fs::remove("Kronilog.log");
   }
 }
 
