@@ -16,7 +16,7 @@
 #include "host/settings/settings_service.h"
 #include "host/settings/known_settings.h"
 #include "host/all_services.h"
-#include "settings/settings_keys.h"
+#include "contract/settings_keys.h"
 #include "tests/support/files.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/processes.h"
