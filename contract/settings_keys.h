@@ -85,9 +85,9 @@ constexpr int Length(const char* text) {
 }
 
 // What the host relies on when it writes into the plug-in's buffer, and the readers when they
-// read: a text key has a field that holds its default and the NUL; a key read with its
+// read: a text key has a field that holds its default and the NUL; a text read with its
 // default has one; a key whose reader supplies its default is a text.
-constexpr bool RowsHold(const SettingKey& key) {
+constexpr bool RowHolds(const SettingKey& key) {
   if (key.fieldSize < 0 || key.fieldSize == 1) return false;
   if (key.format == kFormatText && key.fieldSize == 0) return false;
   if (key.defaultText != nullptr && Length(key.defaultText) >= key.fieldSize) return false;
@@ -95,15 +95,14 @@ constexpr bool RowsHold(const SettingKey& key) {
   return key.reader == SettingReader::WithDefault || key.format == kFormatText;
 }
 
-constexpr bool EveryRowHolds() {
-  for (const SettingKey& key : kSettingKeys) {
-    if (!RowsHold(key)) return false;
-  }
-  return true;
-}
-
 }  // namespace setting_key_detail
 
-static_assert(setting_key_detail::EveryRowHolds(),
-              "a text's field holds its default and the NUL; a text read with a default has one; "
-              "a key without a default of its own is a text");
+// Every row checked as it compiles, the failing one named.
+#define SETTINGS_SECTION(section, name)
+#define SETTING_KEY(section, id, name, format, byDefault, fieldSize, reader) \
+  static_assert(setting_key_detail::RowHolds(k##id##Key), "settings_keys.inc, " name                \
+                ": a text's field holds its default and the NUL, a text read with its default has " \
+                "one, a key without a default of its own is a text");
+#include "contract/settings_keys.inc"
+#undef SETTING_KEY
+#undef SETTINGS_SECTION
