@@ -88,11 +88,13 @@ constexpr int Length(const char* text) {
 // read: a text key has a field that holds its default and the NUL; a text read with its
 // default has one; a key whose reader supplies its default is a text.
 constexpr bool RowHolds(const SettingKey& key) {
+  // The format by its text: the addresses of two arrays are no constants a check may compare.
+  const bool text = key.format[0] == '%' && key.format[1] == 's';
   if (key.fieldSize < 0 || key.fieldSize == 1) return false;
-  if (key.format == kFormatText && key.fieldSize == 0) return false;
+  if (text && key.fieldSize == 0) return false;
   if (key.defaultText != nullptr && Length(key.defaultText) >= key.fieldSize) return false;
-  if (key.reader == SettingReader::WithDefault && key.format == kFormatText) return key.defaultText != nullptr;
-  return key.reader == SettingReader::WithDefault || key.format == kFormatText;
+  if (key.reader == SettingReader::WithDefault && text) return key.defaultText != nullptr;
+  return key.reader == SettingReader::WithDefault || text;
 }
 
 }  // namespace setting_key_detail
