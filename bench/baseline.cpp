@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/settings_keys.h"
 #include "host/texts/codepages.h"
 #include "host/session/session_options.h"
 #include "host/session/journal.h"
@@ -62,16 +63,15 @@ bool ReadSettings(const std::string& path, Settings& settings) {
     auto it = values.find(key);
     return it == values.end() ? fallback : std::strtol(it->second.c_str(), nullptr, 10);
   };
-  settings.partner = number("idPartnera", 1);
-  for (int i = 0; i < 15; ++i) {
-    std::string key = i == 0 ? "wykluczonaGrupa" : "wykluczonaGrupa" + std::to_string(i + 1);
-    settings.excluded[static_cast<std::size_t>(i)] =
-        static_cast<std::int16_t>(static_cast<std::uint16_t>(number(key, -1) & 0xFFFF));
+  // The keys, their names and defaults, as the contract's table has them.
+  settings.partner = number(kPartnerIdKey.key, kPartnerIdKey.defaultNumber);
+  for (std::size_t i = 0; i < settings.excluded.size(); ++i) {
+    const SettingKey& key = kSettingKeys[kSettingIndexExcludedGroup1 + static_cast<int>(i)];
+    settings.excluded[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(number(key.key, key.defaultNumber) & 0xFFFF));
   }
-  for (int r = 0; r < 10; ++r) {
-    char key[8];
-    std::snprintf(key, sizeof key, "Kasa%02d", r + 1);
-    settings.registers[static_cast<std::size_t>(r)] = number(key, 1) != 0;
+  for (std::size_t r = 0; r < settings.registers.size(); ++r) {
+    const SettingKey& key = kSettingKeys[kSettingIndexCashRegister01 + static_cast<int>(r)];
+    settings.registers[r] = number(key.key, key.defaultNumber) != 0;
   }
   return true;
 }

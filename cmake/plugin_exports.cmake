@@ -1,8 +1,8 @@
-# Writes the Win32 module definition of kronilog.dll from frame/exports.inc: every export by
+# Writes the Win32 module definition of kronilog.dll from entry/exports.inc: every export by
 # ordinal only (NONAME), stdcall routines with their decorated names (the 64-bit test build
 # has one calling convention and no decoration).
 function(kronilog_write_def output)
-  file(STRINGS ${PROJECT_SOURCE_DIR}/frame/exports.inc lines REGEX "^PLUGIN_EXPORT\\(")
+  file(STRINGS ${PROJECT_SOURCE_DIR}/entry/exports.inc lines REGEX "^PLUGIN_EXPORT\\(")
   set(text "LIBRARY kronilog.dll\nEXPORTS\n")
   foreach(line ${lines})
     string(REGEX MATCH "^PLUGIN_EXPORT\\(([0-9]+), *([A-Za-z_0-9]+), *([A-Z0-9]+)\\)" _ "${line}")

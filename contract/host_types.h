@@ -54,6 +54,21 @@ enum : int { kDescriptorRecordSizeOffset = 6, kDescriptorRecordBufferOffset = 8 
 // The caller's scan state block and key buffer for the host's scan services.
 enum : int { kScanStateSize = 192, kScanKeySize = 256 };
 
+// HostPrepareTable's mode: a mask of the table's indexes to make ready; this one, all of them.
+enum : int { kPrepareAllIndexes = 255 };
+
+// HostOpenFile's share, attributes and access as the plug-in opens every file: shared with
+// other readers and writers (the C runtime's deny-none), no attributes, the access the mode
+// gives.
+enum : int { kOpenShareDenyNone = 64, kOpenNoAttributes = 0, kOpenAccessOfMode = -1 };
+
+// HostCashRegisterRead's arguments: read the registers HostCashRegisterSelect chose, and 0.
+enum : int { kReadSelectedRegisters = 1, kCashRegisterReadReserved = 0 };
+
+// A host date text, "dd.mm.yy" and its NUL with room to spare: the buffer HostTodayText and
+// HostAddDays write into.
+enum : int { kHostDateTextSize = 12 };
+
 // How many services the contract holds, and a check that their slots run 1, 2, 3 ... in the
 // table's order, as the rule of growth wants.
 #define HOST_SERVICE(slot, ...) slot,

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "output/text_output.h"
 
 namespace {
@@ -33,7 +33,7 @@ void SplitTimeText(const char* timeText, int* hours, int* minutes, int* seconds)
 
 // Today's date text and the time of day in the given form, from the host's clock.
 struct ClockTexts {
-  char today[12];
+  char today[kHostDateTextSize];
   char now[16];
 };
 ClockTexts ReadClock(int timeForm) {

@@ -6,7 +6,7 @@
 
 #include "export/amount.h"
 #include "export/date_texts.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "platform/win32.h"
 #include "output/text_output.h"
 
@@ -19,18 +19,14 @@ namespace {
 
 constexpr int kLineSize = 768;
 
-const char* OutcomeWord(ExportOutcome outcome) {
-  switch (outcome) {
-    case ExportOutcome::kSent: return "wyslany";
-    case ExportOutcome::kHandedOver: return "przekazany";
-    case ExportOutcome::kNotSent: return "niewyslany";
-    case ExportOutcome::kNotDelivered: return "niedostarczony";
-    case ExportOutcome::kIncomplete: return "niepelny";
-    case ExportOutcome::kNotCreated: return "nieutworzony";
-    case ExportOutcome::kRefused: return "odmowa";
-  }
-  return "?";
-}
+// The outcomes' words, in the enum's order.
+constexpr const char* kOutcomeWords[] = {
+#define EXPORT_OUTCOME(name, word) word,
+#include "export/export_outcomes.inc"
+#undef EXPORT_OUTCOME
+};
+
+const char* OutcomeWord(ExportOutcome outcome) { return kOutcomeWords[static_cast<int>(outcome)]; }
 
 bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
 const char* OrDash(const char* text) { return HasText(text) ? text : "-"; }
@@ -60,21 +56,21 @@ void InstanceText(char* out, std::size_t size) {
 // Opens the log for appending; a log that the line would take past its limit becomes the
 // older log first. Null when the log cannot be opened.
 HostFile* OpenLog(int lineLength) {
-  HostFile* log = HostOpenFile(kExportLogFile, "ab", 64, 0, -1);
+  HostFile* log = HostOpenFile(kExportLogFile, "ab", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode);
   if (log == nullptr) return nullptr;
   HostSeekFile(log, 0, 2);
   const int size = HostTellFile(log);
   if (size <= 0 || size <= kExportLogLimit - lineLength) return log;
   HostCloseFile(log);
   MoveFileExA(kExportLogFile, kOlderExportLogFile, MOVEFILE_REPLACE_EXISTING);
-  return HostOpenFile(kExportLogFile, "ab", 64, 0, -1);
+  return HostOpenFile(kExportLogFile, "ab", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode);
 }
 
 }  // namespace
 
-ExportLogLine NewExportLogLine(int flag, const char* startDate, const char* endDate) {
+ExportLogLine NewExportLogLine(ExportTrigger trigger, const char* startDate, const char* endDate) {
   ExportLogLine line = {};
-  line.flag = flag;
+  line.trigger = trigger;
   line.startDate = startDate;
   line.endDate = endDate;
   line.outcome = ExportOutcome::kNotCreated;
@@ -107,7 +103,7 @@ void AppendExportLog(const ExportLogLine& entry) {
   FormatText(line, sizeof line - 2,
              "%s %s okres=%s transakcje=%ld pominiete=%ld suma=%s plik=%s wynik=%s poczta=%s%s "
              "wersja=%s stanowisko=%s sprawdz=%s%s",
-             when, entry.flag != 0 ? "menu" : "auto", period,
+             when, entry.trigger == ExportTrigger::kMenu ? "menu" : "auto", period,
              entry.transactions, entry.leftOut, checksum, OrDash(entry.fileName),
              OutcomeWord(entry.outcome), answer, entry.more != nullptr ? entry.more : "",
              KRONILOG_VERSION, instance, checked, entry.notes != nullptr ? entry.notes : "");

@@ -5,23 +5,22 @@
 
 #include <cstdint>
 
+#include "export/export_trigger.h"
+
 inline constexpr char kExportLogFile[] = "Kronilog.log";
 inline constexpr char kOlderExportLogFile[] = "Kronilog.log.1";
 // A line that would take the log past this starts a new one; the old one becomes the older.
 inline constexpr int kExportLogLimit = 1024 * 1024;
 
+// What became of the run: export_outcomes.inc lists each with its word in the log.
 enum class ExportOutcome {
-  kSent,          // wyslany: handed to the mail service, which answered that it sent it
-  kHandedOver,    // przekazany: handed to the mail service, whose answer is not examined
-  kNotSent,       // niewyslany: the report is whole, its message could not be made or handed over
-  kNotDelivered,  // niedostarczony: the mail service answered 0 and the shop trusts the answer
-  kIncomplete,    // niepelny: the report lost a piece or a receipt's lines
-  kNotCreated,    // nieutworzony: no report file
-  kRefused,       // odmowa: the export did not run (missing services, no partner number)
+#define EXPORT_OUTCOME(name, word) name,
+#include "export/export_outcomes.inc"
+#undef EXPORT_OUTCOME
 };
 
 struct ExportLogLine {
-  int flag;                 // 1 from the menu, 0 automatic
+  ExportTrigger trigger;    // "menu" or "auto"
   const char* startDate;    // host date texts; null or empty: none
   const char* endDate;
   long transactions;
@@ -32,19 +31,16 @@ struct ExportLogLine {
   ExportOutcome outcome;
   bool answered;            // the mail service was called
   int answer;               // and answered this
-  int answerChecked;        // sprawdzWynikWysylki of the run: 0 or 1; -1 when not read
+  int answerChecked;        // kCheckDeliveryKey as the run read it: 0 or 1; -1 when not read
   const char* more;         // why it was refused: " key=value" fields, or null
   const char* notes;        // what the export run could not do as it should (" blokada=brak"
                             // and the like), or null
 };
 
-// A line with no report, no transactions and no answer yet, for the run's flag and period.
-ExportLogLine NewExportLogLine(int flag, const char* startDate, const char* endDate);
+// A line with no report, no transactions and no answer yet, for the run's trigger and period.
+ExportLogLine NewExportLogLine(ExportTrigger trigger, const char* startDate, const char* endDate);
 
-// Appends the line, in one write, through the host's file services:
-// "yyyy-mm-dd hh:mm:ss menu|auto okres=<dd.mm.yy-dd.mm.yy|-> transakcje=<n> pominiete=<n>
-//  suma=<checksum|-> plik=<name|-> wynik=<outcome> poczta=<answer|->[ more]
-//  wersja=<x.y.z> stanowisko=<n|-> sprawdz=<0|1|->[ notes]". The period's bounds are written
-// as dd.mm.yy whatever form the export was given them in ("3.12.26", "08-02-26"), an open
-// bound as "*". A log that cannot be written changes nothing of the export.
+// Appends the line, in one write, through the host's file services. Its fields and what each
+// says are docs/export-log.md's; the one format that writes them is in export_log.cpp. A log
+// that cannot be written changes nothing of the export.
 void AppendExportLog(const ExportLogLine& line);

@@ -10,7 +10,7 @@
 #include "export/export_services.h"
 #include "export/report_date_form.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "settings/settings.h"
 #include "settings/settings_readers.h"
 #include "output/text_output.h"
@@ -47,13 +47,13 @@ void ReadReceipts(short* flags) {
   int* quiet = HostQuietFlag();
   if (quiet != nullptr) *quiet = 1;
   HostCashRegisterSelect(flags, kCashRegisterCount);
-  HostCashRegisterRead(1, 0);
+  HostCashRegisterRead(kReadSelectedRegisters, kCashRegisterReadReserved);
   if (quiet != nullptr) *quiet = 0;
 }
 
 // True when the host lacks a service the export needs: then the export is refused before
 // anything is read or written, with one box naming the services, and one line in the log.
-bool RefusedForMissingServices(int flag, const char* logNotes) {
+bool RefusedForMissingServices(ExportTrigger trigger, const char* logNotes) {
   StandInService missing[kMostMissingServices];
   const int count = MissingExportServices(missing);
   if (count == 0) return false;
@@ -67,7 +67,7 @@ bool RefusedForMissingServices(int flag, const char* logNotes) {
     FormatText(numbers + usedNumbers, sizeof numbers - usedNumbers, "%s%u", i > 0 ? "," : "",
                missing[i].ordinal);
   }
-  ExportLogLine log = NewExportLogLine(flag, nullptr, nullptr);
+  ExportLogLine log = NewExportLogLine(trigger, nullptr, nullptr);
   log.outcome = ExportOutcome::kRefused;
   log.more = numbers;
   log.notes = logNotes;
@@ -79,7 +79,7 @@ bool RefusedForMissingServices(int flag, const char* logNotes) {
 }
 
 // A date key of the automatic export's bookkeeping: true, and the date in date
-// (kLastExportDateSize bytes), when the key holds a calendar date. A key that holds something
+// (the key's field size), when the key holds a calendar date. A key that holds something
 // else leaves that text in date.
 bool ReadDateKey(const SettingKey& key, char* date) {
   return ReadText(key, date) && date[0] != '\0' && IsCalendarDate(date);
@@ -88,17 +88,17 @@ bool ReadDateKey(const SettingKey& key, char* date) {
 // True when an automatic export failed earlier today: it is tried once a calendar day, so a
 // failing day neither reads the registers nor shows its error again on every call.
 bool FailedEarlierToday(const char* today) {
-  char tried[kLastExportDateSize];
+  char tried[kFailedTryDateKey.fieldSize];
   return ReadDateKey(kFailedTryDateKey, tried) && HostCompareDates(today, tried) == 0;
 }
 
-// Notes the first day of the export's range as not sent yet (NiewyslaneOd), before anything
+// Notes the first day of the export's range as not sent yet (kUnsentSinceKey), before anything
 // is read: whatever stops the export from here on, a kill, a crash or a power cut included,
 // the next automatic export starts there. An earlier day noted already stands (start is never
 // later than it). False when the note cannot be read back: the settings file takes no writes.
 bool NotePendingDays(const char* start, const char* noted) {
   if (noted[0] == '\0' || HostCompareDates(noted, start) != 0) WriteSetting(kUnsentSinceKey, start);
-  char stored[kLastExportDateSize];
+  char stored[kUnsentSinceKey.fieldSize];
   return ReadDateKey(kUnsentSinceKey, stored) && HostCompareDates(stored, start) == 0;
 }
 
@@ -113,10 +113,10 @@ void AddLogNote(char* notes, const char* field) {
 short RunAutomaticExportInTurn(bool unguarded) {
   char notes[kLogNotesSize] = "";
   if (unguarded) AddLogNote(notes, "blokada=brak");
-  if (RefusedForMissingServices(0, notes)) return 1;  // the days stay due: nothing is stored
-  char today[12] = {};
-  char yesterday[12] = {};
-  char start[kLastExportDateSize] = {};
+  if (RefusedForMissingServices(ExportTrigger::kAutomatic, notes)) return 1;  // the days stay due: nothing is stored
+  char today[kHostDateTextSize] = {};
+  char yesterday[kHostDateTextSize] = {};
+  char start[kLastExportDateKey.fieldSize] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
   CopyDate(yesterday, sizeof yesterday, today);
@@ -135,7 +135,7 @@ short RunAutomaticExportInTurn(bool unguarded) {
   }
   // Days that an export before was to send and did not, the very first export's included,
   // come first.
-  char unsentSince[kLastExportDateSize];
+  char unsentSince[kUnsentSinceKey.fieldSize];
   if (!ReadDateKey(kUnsentSinceKey, unsentSince)) unsentSince[0] = '\0';
   if (unsentSince[0] != '\0' && HostCompareDates(unsentSince, start) < 0) {
     CopyDate(start, sizeof start, unsentSince);
@@ -154,9 +154,9 @@ short RunAutomaticExportInTurn(bool unguarded) {
   // Only a report that was written whole and sent moves the stored date on and clears the
   // note of days not sent; after a failure the note stays, so the next export that goes out
   // starts there, and the failed day is noted so that it is not tried again until tomorrow.
-  if (BuildReportFile(0, start, yesterday, notes) != 0) {
+  if (BuildReportFile(ExportTrigger::kAutomatic, start, yesterday, notes) != 0) {
     WriteSetting(kLastExportDateKey, today);
-    char text[kLastReadRangeSize];
+    char text[kLastReadRangeKey.fieldSize];
     FormatText(text, sizeof text, "Eksport danych od %s do %s", start, yesterday);
     WriteSetting(kLastReadRangeKey, text);
     WriteSetting(kUnsentSinceKey, "");
@@ -171,8 +171,8 @@ short RunAutomaticExportInTurn(bool unguarded) {
 }  // namespace
 
 short RunExportFromMenu() {
-  if (RefusedForMissingServices(1, nullptr)) return 0;
-  char today[12] = {};
+  if (RefusedForMissingServices(ExportTrigger::kMenu, nullptr)) return 0;
+  char today[kHostDateTextSize] = {};
   HostTodayText(today);
   today[sizeof today - 1] = '\0';
   HostAddDays(today, today, -1);
@@ -203,22 +203,18 @@ short RunExportFromMenu() {
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
   ReadReceipts(flags);
-  BuildReportFile(1, range.start, range.end);
+  BuildReportFile(ExportTrigger::kMenu, range.start, range.end);
   return 1;
 }
 
-short RunAutomaticExport() {
+int RunAutomaticExport() {
+  const int* quiet = HostQuietFlag();
+  if (quiet != nullptr && *quiet != 0) return 0;
+  HostCallbackStart(1);
   HANDLE turn;
   const TurnResult taken = TakeAutomaticTurn(&turn);
   if (taken == TurnResult::kHeldElsewhere) return 0;  // another instance's export is under way
   const short result = RunAutomaticExportInTurn(taken == TurnResult::kNoLock);
   EndAutomaticTurn(turn);
   return result;
-}
-
-int AutomaticExportCallback() {
-  const int* quiet = HostQuietFlag();
-  if (quiet != nullptr && *quiet != 0) return 0;
-  HostCallbackStart(1);
-  return RunAutomaticExport();
 }

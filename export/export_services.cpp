@@ -1,29 +1,47 @@
 // The services an export can do without; every other one it needs.
 #include "export/export_services.h"
 
+#include "contract/host_types.h"
 
 namespace {
 
+// Each service's ordinal and fallback, by its name in the contract's table.
+struct ServiceEntry {
+  unsigned ordinal;
+  int fallback;  // the table's: -1 when there is no stand-in for it
+};
+namespace service {
+#define HOST_SERVICE(slot, ordinal, name, fallback, conv, ret, params, args) \
+  [[maybe_unused]] constexpr ServiceEntry name = {ordinal, fallback};
+#define HOST_SERVICE_VARIADIC(slot, ordinal, name, fallback, conv, ret, params) \
+  [[maybe_unused]] constexpr ServiceEntry name = {ordinal, fallback};
+#include "contract/host_services.inc"
+#undef HOST_SERVICE
+#undef HOST_SERVICE_VARIADIC
+}  // namespace service
+
 // The services whose stand-ins (doing nothing, giving 0 or null) leave the report, its making
-// and its mailing as they are. A service not named here is needed: a new one is safe until
-// someone decides otherwise.
-constexpr unsigned kNotNeeded[] = {
-    52029,  // HostShowMessageF: only the notice while the report is written
-    52158,  // HostConvertText: only the attachment's file name, which is ASCII
-    37974,  // HostQuietFlag: no flag at all is taken as not quiet
-    32300,  // HostGetStateFlags and
-    32408,  // HostSetStateFlags: the host's own state bit, which no output depends on
-    52064,  // HostCloseMessage: only takes notices down
-    52485,  // HostInstanceNumber: no number gives the names of a host running alone
-    51104,  // HostRandom: a boundary of zeros is still one that no Base64 line can hold
-    52172,  // HostCallbackStart: its result is not looked at
-    // Bound at load, never called by an export.
-    38417, 52224, 52466, 51617, 52006, 52081, 52082, 52178,
+// and its mailing as they are. Only a service with a fallback can ever be answered by a
+// stand-in; one without is bound or the plug-in does not load. A service not named here is
+// needed: a new one is safe until someone decides otherwise.
+constexpr ServiceEntry kNotNeeded[] = {
+    service::HostGetStateFlags,  // and
+    service::HostSetStateFlags,  // the host's own state bit, which no output depends on
+    service::HostRandom,         // a boundary of zeros is still one that no Base64 line can hold
+    service::HostUnused52224,    // bound at load, never called by an export
 };
 
+constexpr bool EachCanBeAStandIn() {
+  for (const ServiceEntry& spared : kNotNeeded) {
+    if (spared.fallback < 0) return false;
+  }
+  return true;
+}
+static_assert(EachCanBeAStandIn(), "a service without a fallback is never a stand-in: it needs no place here");
+
 bool Needed(unsigned ordinal) {
-  for (unsigned spared : kNotNeeded) {
-    if (spared == ordinal) return false;
+  for (const ServiceEntry& spared : kNotNeeded) {
+    if (spared.ordinal == ordinal) return false;
   }
   return true;
 }

@@ -5,7 +5,7 @@
 // shown as sent), so such an export is refused instead.
 #pragma once
 
-#include "frame/host_binding.h"
+#include "binding/host_binding.h"
 
 // More than the host has services, so that every one can be listed.
 inline constexpr int kMostMissingServices = 128;

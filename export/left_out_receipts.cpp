@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "output/text_output.h"
 
 namespace {

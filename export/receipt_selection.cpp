@@ -7,7 +7,7 @@
 #include "export/amount.h"
 #include "export/receipt_total.h"
 #include "export/table_access.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 
 namespace {
 

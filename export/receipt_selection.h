@@ -26,7 +26,7 @@ enum class ReceiptVerdict {
 };
 
 // Runs the tests of the receipt selection on the sales record (the current Tspr record) for
-// the period (an empty date puts no bound on its side) and the 15 excluded groups. A receipt
+// the period (an empty date puts no bound on its side) and the excluded groups. A receipt
 // whose sale date does not parse cannot be placed in the period; it is still counted as
 // unreadable when it names a card and has an amount, so that it is never dropped unseen.
 ReceiptVerdict SelectReceipt(const unsigned char* salesRecord, const char* startDate,

@@ -6,14 +6,14 @@
 
 #include "export/record_layout.h"
 #include "export/table_access.h"
-#include "frame/host_api.h"
+#include "settings/settings_keys.h"
+#include "binding/host_api.h"
 
 namespace {
 
-constexpr int kExcludedGroupCount = 15;
-constexpr int kPrepareForScan = 255;
-// The line record is read up to lineState (2 bytes at 511).
+// The line record is read up to lineState, its last field.
 constexpr int kLineBytesRead = tspr_dok::kLineState + 2;
+static_assert(kLineBytesRead <= tspr_dok::kRecordSize, "the fields read lie within the record");
 
 // A line counts unless its goods group is one of the excluded ones. Each setting is compared
 // by its low 16 bits as a signed number; 0 or below excludes nothing.
@@ -32,7 +32,7 @@ int ZliczKwoteParagonuBezGrupy(const unsigned char* salesRecord, const int* excl
   *amount = 0.0;
   void* lines = HostOpenTable(tspr_dok::kTable);
   if (lines == nullptr || TableRecordBuffer(lines, kLineBytesRead) == nullptr) return 0;
-  HostPrepareTable(lines, kPrepareForScan);
+  HostPrepareTable(lines, kPrepareAllIndexes);
 
   alignas(8) unsigned char scanState[kScanStateSize] = {};
   alignas(8) unsigned char key[kScanKeySize] = {};

@@ -13,18 +13,19 @@
 #include "export/report_name.h"
 #include "export/report_xml.h"
 #include "export/table_access.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "mail/report_message.h"
 #include "platform/win32.h"
 #include "settings/settings_readers.h"
+#include "output/setting_text.h"
 #include "output/text_output.h"
 
 namespace {
 
-constexpr int kPrepareForScan = 255;
 constexpr unsigned kFinalNoticeMs = 3000;
-// The sales record is read up to receiptId (4 bytes at 1264).
+// The sales record is read up to receiptId, its last field.
 constexpr int kSalesBytesRead = tspr::kReceiptId + 4;
+static_assert(kSalesBytesRead <= tspr::kRecordSize, "the fields read lie within the record");
 
 constexpr char kNoticeTitle[] = "Uwaga";
 constexpr char kOpenErrorTitle[] = "uwaga";
@@ -38,11 +39,14 @@ constexpr char kWriteErrorFormat[] =
 constexpr char kNoSalesTableText[] =
     "B\x92\x86" "d operacji dyskowej: brak tabeli sprzeda\xA7y Tspr!\n"
     "Raport nie zosta\x92 utworzony.";
-// "Błąd operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!\n
-//  Raport %s jest niepełny i nie został wysłany."
-constexpr char kLinesErrorFormat[] =
-    "B\x92\x86" "d operacji dyskowej w ZliczKwoteParagonuBezGrupy!\nOperacja niekompletna!\n"
-    "Raport %s jest niepe\x92ny i nie zosta\x92 wys\x92" "any.";
+// "%s\nOperacja niekompletna!\nRaport %s jest niepełny i nie został wysłany.", first what failed:
+// "Błąd operacji dyskowej przy odczycie tabeli sprzedaży Tspr!" (the scan of the sales
+// records) or "Błąd operacji dyskowej w ZliczKwoteParagonuBezGrupy!" (a receipt's lines).
+constexpr char kIncompleteFormat[] =
+    "%s\nOperacja niekompletna!\nRaport %s jest niepe\x92ny i nie zosta\x92 wys\x92" "any.";
+constexpr char kSalesScanFailed[] =
+    "B\x92\x86" "d operacji dyskowej przy odczycie tabeli sprzeda\xA7y Tspr!";
+constexpr char kLinesScanFailed[] = "B\x92\x86" "d operacji dyskowej w ZliczKwoteParagonuBezGrupy!";
 // "Raport został zapisany w pliku %s,\nale NIE został wysłany: %s.\n%s"
 constexpr char kNotSentFormat[] =
     "Raport zosta\x92 zapisany w pliku %s,\nale NIE zosta\x92 wys\x92" "any: %s.\n%s";
@@ -51,16 +55,15 @@ constexpr char kNotSentFromMenu[] = "Aby go wys\x92" "a\x8D, wykonaj ponownie ek
 // "Te dni zostaną wysłane z następnym eksportem automatycznym."
 constexpr char kNotSentAutomatic[] =
     "Te dni zostan\x86 wys\x92" "ane z nast\x91pnym eksportem automatycznym.";
-// "Nie wpisano numeru partnera sklepu (idPartnera=%s).\n" or "Numer partnera sklepu jest
-//  wpisany niepoprawnie (idPartnera=%s).\n", then "Wpisz w pliku Kronilog.ini, w sekcji
-//  [ustawieniaRaportu], w kluczu idPartnera,\nnumer partnera nadany przez operatora kart,
-//  samymi cyframi i bez spacji\n(na przykład "1234", a nie "1 234").\nRaport nie został
-//  utworzony."
-constexpr char kNoPartnerFormat[] = "Nie wpisano numeru partnera sklepu (idPartnera=%s).\n%s";
-constexpr char kWrongPartnerFormat[] =
-    "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=%s).\n%s";
-constexpr char kPartnerHowTo[] =
-    "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
+// "Nie wpisano numeru partnera sklepu (<key>=%s).\n" or "Numer partnera sklepu jest wpisany
+//  niepoprawnie (<key>=%s).\n", then "Wpisz w pliku <file>, w sekcji [<section>], w kluczu
+//  <key>,\nnumer partnera nadany przez operatora kart, samymi cyframi i bez spacji\n(na
+//  przykład "1234", a nie "1 234").\nRaport nie został utworzony.", the file, section and
+//  key those of the partner number.
+constexpr char kNoPartnerFormat[] = "Nie wpisano numeru partnera sklepu (%s=%s).\n";
+constexpr char kWrongPartnerFormat[] = "Numer partnera sklepu jest wpisany niepoprawnie (%s=%s).\n";
+constexpr char kPartnerHowToFormat[] =
+    "Wpisz w pliku %s, w sekcji [%s], w kluczu %s,\n"
     "numer partnera nadany przez operatora kart, samymi cyframi i bez spacji\n"
     "(na przyk\x92" "ad \"1234\", a nie \"1 234\").\n"
     "Raport nie zosta\x92 utworzony.";
@@ -70,25 +73,27 @@ struct ScanResult {
   long transactions;
   std::int64_t checksumHundredths;
   LeftOutReceipts leftOut;
-  bool written;     // every transaction reached the file
-  bool linesFailed; // the host could not give a receipt's lines: the report is incomplete
+  bool written;       // every transaction reached the file
+  bool salesFailed;   // the host could not carry the scan of the sales records on, and
+  bool linesFailed;   // could not give a receipt's lines: either way the report is incomplete
+  bool Failed() const { return salesFailed || linesFailed; }
 };
 
 // Step 8: every sales record through the receipt selection; each transaction is written and
-// added to the checksum. Stops at the first receipt whose lines the host cannot give.
+// added to the checksum. Stops where the host cannot carry the scan on or give a receipt's lines.
 void ScanSalesRecords(void* sales, HostFile* file, const char* startDate, const char* endDate,
                       const int* excludedGroups, ScanResult* result) {
   alignas(8) unsigned char scanState[kScanStateSize] = {};
   alignas(8) unsigned char key[kScanKeySize] = {};
   HostMakeKey(tspr::kIndexByDate, 0, key, 0);
   const int begun = HostScanBegin(scanState, sales, tspr::kIndexByDate, key, 0, 0);
-  if (begun < 0) result->linesFailed = true;
+  if (begun < 0) result->salesFailed = true;
   int step = 0;
   if (begun > 0) {
-    while (!result->linesFailed && (step = HostScanNext(scanState)) == 1) {
+    while (!result->Failed() && (step = HostScanNext(scanState)) == 1) {
       const unsigned char* record = TableRecordBuffer(sales, kSalesBytesRead);
       if (record == nullptr) {
-        result->linesFailed = true;
+        result->salesFailed = true;
         break;
       }
       CardTransaction transaction;
@@ -112,16 +117,16 @@ void ScanSalesRecords(void* sales, HostFile* file, const char* startDate, const 
       }
     }
     // A negative step is the host failing in the middle of the records.
-    if (step < 0) result->linesFailed = true;
+    if (step < 0) result->salesFailed = true;
   }
   HostScanEnd(scanState);
 }
 
 // What the user sees when the report is on disk but its message could not be handed over.
-void ShowNotSent(int flag, const char* path, const char* reason) {
+void ShowNotSent(ExportTrigger trigger, const char* path, const char* reason) {
   char text[512];
   FormatText(text, sizeof text, kNotSentFormat, path, reason,
-             flag != 0 ? kNotSentFromMenu : kNotSentAutomatic);
+             trigger == ExportTrigger::kMenu ? kNotSentFromMenu : kNotSentAutomatic);
   HostShowMessage(kNoticeTitle, text, kStyleBox);
 }
 
@@ -136,10 +141,10 @@ int NotMade(ExportLogLine* log, ExportOutcome outcome, const char* title, const 
 
 }  // namespace
 
-int BuildReportFile(int flag, const char* startDate, const char* endDate, const char* logNotes) {
+int BuildReportFile(ExportTrigger trigger, const char* startDate, const char* endDate, const char* logNotes) {
   if (startDate == nullptr) startDate = "";
   if (endDate == nullptr) endDate = "";
-  ExportLogLine log = NewExportLogLine(flag, startDate, endDate);
+  ExportLogLine log = NewExportLogLine(trigger, startDate, endDate);
   log.notes = logNotes;
   char text[512];
 
@@ -149,7 +154,7 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate, const 
   if (sales == nullptr || TableRecordBuffer(sales, kSalesBytesRead) == nullptr) {
     return NotMade(&log, ExportOutcome::kNotCreated, kDiskErrorTitle, kNoSalesTableText);
   }
-  HostPrepareTable(sales, kPrepareForScan);
+  HostPrepareTable(sales, kPrepareAllIndexes);
 
   // 2. The settings. A partner number that is not filled in, or typed wrong, would send the
   // report as somebody else's: refused before anything is written, naming the value as the
@@ -158,10 +163,17 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate, const 
   ReadReportSettings(&settings);
   if (settings.partnerIdValue == PartnerIdValue::kEmpty ||
       settings.partnerIdValue == PartnerIdValue::kWrong) {
-    FormatText(text, sizeof text,
-               settings.partnerIdValue == PartnerIdValue::kEmpty ? kNoPartnerFormat : kWrongPartnerFormat,
-               settings.partnerIdText, kPartnerHowTo);
-    log.more = " powod=idPartnera";
+    char typed[kPartnerIdKey.fieldSize];  // as typed; in Mazovia for the box when typed in UTF-8
+    SettingTextInMazovia(settings.partnerIdText, kPartnerIdKey.fieldSize, typed, sizeof typed);
+    const int used = FormatText(
+        text, sizeof text, settings.partnerIdValue == PartnerIdValue::kEmpty ? kNoPartnerFormat : kWrongPartnerFormat,
+        kPartnerIdKey.key, typed);
+    const std::size_t first = used > 0 ? static_cast<std::size_t>(used) : 0;
+    FormatText(text + first, sizeof text - first, kPartnerHowToFormat, kSettingsFile, kPartnerIdKey.section,
+               kPartnerIdKey.key);
+    char reason[48];
+    FormatText(reason, sizeof reason, " powod=%s", kPartnerIdKey.key);
+    log.more = reason;
     return NotMade(&log, ExportOutcome::kRefused, kNoticeTitle, text);
   }
 
@@ -172,7 +184,7 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate, const 
   char fileName[kReportNameSize];
   char path[kReportNameSize];
   const bool claimed = ClaimReportFile(settings.partnerId, timestamp, fileName, path);
-  HostFile* file = claimed ? HostOpenFile(path, "wt", 64, 0, -1) : nullptr;
+  HostFile* file = claimed ? HostOpenFile(path, "wt", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode) : nullptr;
   if (file == nullptr) {
     log.outcome = ExportOutcome::kNotCreated;
     AppendExportLog(log);
@@ -193,15 +205,16 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate, const 
   // without it is no well-formed report, so it cannot pass for a complete one.
   char creationStamp[kIsoDateTimeSize];
   CreationStampText(creationStamp);
-  if (!scan.linesFailed && scan.written) {
+  if (!scan.Failed() && scan.written) {
     scan.written = WriteReportTail(file, scan.checksumHundredths, creationStamp);
   }
 
   // 10. The close; every piece must have reached the disk.
   scan.written = HostCloseFile(file) == 0 && scan.written;
   HostCloseMessage();
-  if (scan.linesFailed) {
-    FormatText(text, sizeof text, kLinesErrorFormat, fileName);
+  if (scan.Failed()) {
+    FormatText(text, sizeof text, kIncompleteFormat, scan.salesFailed ? kSalesScanFailed : kLinesScanFailed,
+               fileName);
     return NotMade(&log, ExportOutcome::kIncomplete, kDiskErrorTitle, text);
   }
   if (!scan.written) {
@@ -233,7 +246,7 @@ int BuildReportFile(int flag, const char* startDate, const char* endDate, const 
     Sleep(kFinalNoticeMs);
     HostCloseMessage();
   } else {
-    ShowNotSent(flag, path, mail.reason);
+    ShowNotSent(trigger, path, mail.reason);
   }
   ShowLeftOutReceipts(scan.leftOut);
   return sent ? 1 : 0;

@@ -19,6 +19,36 @@ bool IsSeparator(char c) {
   return u != '\0' && (u == ' ' || u == kNoBreakSpace || IsControl(u));
 }
 
+// The bytes written as an entity or a character reference; the other control bytes become
+// blanks, every other byte stays as it is.
+struct XmlEscape {
+  unsigned char byte;
+  const char* written;
+};
+constexpr XmlEscape kXmlEscapes[] = {
+    {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'\t', "&#9;"}, {'\n', "&#10;"}, {'\r', "&#13;"},
+};
+
+constexpr bool EscapesFitTheirRoom() {
+  for (const XmlEscape& escape : kXmlEscapes) {
+    int length = 0;
+    while (escape.written[length] != '\0') ++length;
+    if (length > kMostEscapedBytes) return false;
+  }
+  return true;
+}
+static_assert(EscapesFitTheirRoom(), "no byte is written as more than kMostEscapedBytes bytes");
+
+// What a byte of a record text is written as; single holds it when it stands for itself.
+const char* Escaped(unsigned char c, char* single) {
+  for (const XmlEscape& escape : kXmlEscapes) {
+    if (escape.byte == c) return escape.written;
+  }
+  single[0] = c < 0x20 ? ' ' : static_cast<char>(c);
+  single[1] = '\0';
+  return single;
+}
+
 }  // namespace
 
 CardText CardNumberFromRemark(const char* remark, char* card) {
@@ -39,20 +69,8 @@ CardText CardNumberFromRemark(const char* remark, char* card) {
 void EscapeXmlText(const char* text, char* out, std::size_t size) {
   std::size_t used = 0;
   for (; *text != '\0'; ++text) {
-    unsigned char c = static_cast<unsigned char>(*text);
-    const char* piece;
-    char single[2] = {static_cast<char>(c), '\0'};
-    switch (c) {
-      case '&': piece = "&amp;"; break;
-      case '<': piece = "&lt;"; break;
-      case '>': piece = "&gt;"; break;
-      case '\t': piece = "&#9;"; break;
-      case '\n': piece = "&#10;"; break;
-      case '\r': piece = "&#13;"; break;
-      default:
-        if (c < 0x20) single[0] = ' ';
-        piece = single;
-    }
+    char single[2];
+    const char* piece = Escaped(static_cast<unsigned char>(*text), single);
     std::size_t pieceLength = std::strlen(piece);
     if (used + pieceLength + 1 > size) break;
     std::memcpy(out + used, piece, pieceLength);

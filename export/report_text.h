@@ -6,6 +6,9 @@
 
 inline constexpr int kCardNumberSize = 30;  // at most 29 characters and the NUL
 
+// The most bytes EscapeXmlText writes for one byte of a text ("&amp;", "&#10;", "&#13;").
+inline constexpr int kMostEscapedBytes = 5;
+
 enum class CardText {
   kNone,     // the remark names no loyalty card
   kNumber,   // the card number is in card
@@ -23,6 +26,6 @@ CardText CardNumberFromRemark(const char* remark, char* card);
 // &amp; &lt; &gt;, a tab, a line feed and a carriage return as the character references
 // &#9; &#10; &#13; (a reader sees them as stored, never a line break of the file, and a CR
 // is not turned into a line feed), and the control bytes that XML 1.0 cannot hold as blanks.
-// 5 x strlen(text) + 1 bytes always suffice; with less room the text is cut before an entity,
-// never inside one.
+// kMostEscapedBytes x strlen(text) + 1 bytes always suffice; with less room the text is cut
+// before an entity, never inside one.
 void EscapeXmlText(const char* text, char* out, std::size_t size);

@@ -36,9 +36,9 @@ bool WriteReportHead(HostFile* file, long partnerId, const char* startDate, cons
 }
 
 bool WriteTransaction(HostFile* file, const CardTransaction& transaction) {
-  char number[5 * tspr::kDocumentNumberRoom + 1];
+  char number[kMostEscapedBytes * tspr::kDocumentNumberRoom + 1];
   EscapeXmlText(transaction.documentNumber, number, sizeof number);
-  char card[5 * kCardNumberSize + 1];
+  char card[kMostEscapedBytes * kCardNumberSize + 1];
   EscapeXmlText(transaction.card, card, sizeof card);
   char amount[kAmountTextSize];
   AmountText(amount, transaction.hundredths);

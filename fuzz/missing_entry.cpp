@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/host_binding.h"
+#include "binding/host_binding.h"
 #include "fuzz/support.h"
 #include "platform/module_registry.h"
 
@@ -18,7 +18,8 @@ int retries = 0;
 
 int AnswerBox(HWND, const char* text, const char* caption, UINT type) {
   if (text == nullptr || caption == nullptr || type != 0x2012) std::abort();
-  // 182 fixed characters, a 299-character path, a 103-character entry, the 17 of the name.
+  // The box text's own characters, a 299-character path, a 103-character entry and the
+  // plug-in's name: what ReportMissingHostEntry makes room for.
   if (std::strlen(text) > 601) {
     std::fprintf(stderr, "a box text of %zu characters\n", std::strlen(text));
     std::abort();

@@ -12,7 +12,7 @@
 
 #include "export/date_texts.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "fuzz/support.h"
 #include "mail/attachment.h"
 

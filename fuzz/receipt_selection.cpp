@@ -17,7 +17,7 @@
 
 #include "export/record_layout.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "fuzz/support.h"
 #include "host/tables/tables.h"
 #include "host/tables/table_store.h"
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     used += piece;
   }
 
-  if (BuildReportFile(1, "", "") != 1) {
+  if (BuildReportFile(ExportTrigger::kMenu, "", "") != 1) {
     std::fprintf(stderr, "the report was not written\n");
     std::abort();
   }

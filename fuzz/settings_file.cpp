@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckText(mail.recipient, sizeof mail.recipient, "adresat");
   short flags[kCashRegisterCount];
   ReadCashRegisterFlags(flags);
-  char lastExport[kLastExportDateSize];
+  char lastExport[kLastExportDateKey.fieldSize];
   std::memset(lastExport, 'x', sizeof lastExport);
   if ((IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kLastExportDateKey.key, "%s", lastExport) & 0xFFFF) == 0) {
     CheckText(lastExport, sizeof lastExport, kLastExportDateKey.key);

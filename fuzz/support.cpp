@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "frame/host_binding.h"
-#include "frame/plugin_state.h"
+#include "binding/host_binding.h"
+#include "binding/plugin_state.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"
 #include "host/session/plugin_session.h"

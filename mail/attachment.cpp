@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "mail/message_files.h"
 #include "output/text_output.h"
 
@@ -23,7 +23,7 @@ std::int64_t Base64Length(int bytes) { return 4 * ((static_cast<std::int64_t>(by
 
 int EncodeFileBase64(const char* sourcePath, const char* destinationPath, int* sourceLength) {
   *sourceLength = -1;
-  HostFile* source = HostOpenFile(sourcePath, "rb", 64, 0, -1);
+  HostFile* source = HostOpenFile(sourcePath, "rb", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode);
   if (source == nullptr) return 1;
 
   HostSeekFile(source, 0, 2);
@@ -43,7 +43,7 @@ int EncodeFileBase64(const char* sourcePath, const char* destinationPath, int* s
     return 1;
   }
 
-  HostFile* destination = HostOpenFile(destinationPath, "wt", 64, 0, -1);
+  HostFile* destination = HostOpenFile(destinationPath, "wt", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode);
   if (destination == nullptr) {
     HostCloseFile(source);
     HostFree(content);

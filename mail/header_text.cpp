@@ -37,8 +37,8 @@ bool IsAsciiText(const char* text, std::size_t length) {
 }
 
 bool SubjectField(const char* shopName, char* out, std::size_t size) {
-  char name[Utf8SettingSize(kShopNameSize) + 1];  // and the full stop
-  const int length = HeaderValueInUtf8(shopName, kShopNameSize, name, sizeof name - 1);
+  char name[Utf8SettingSize(kShopNameKey.fieldSize) + 1];  // and the full stop
+  const int length = HeaderValueInUtf8(shopName, kShopNameKey.fieldSize, name, sizeof name - 1);
   if (length < 0) return false;
   const auto nameLength = static_cast<std::size_t>(length);
   HeaderLine line;

@@ -21,13 +21,13 @@ inline constexpr std::size_t kHeaderFieldLead = 32;
 constexpr std::size_t HeaderFieldSize(int fieldSize) {
   return kHeaderFieldLead + kHeaderBytesPerValueByte * static_cast<std::size_t>(fieldSize);
 }
-inline constexpr std::size_t kSubjectFieldSize = HeaderFieldSize(kShopNameSize);
-inline constexpr std::size_t kRecipientFieldSize = HeaderFieldSize(kMailRecipientSize);
-inline constexpr std::size_t kSenderFieldSize = HeaderFieldSize(kMailLoginSize);
+inline constexpr std::size_t kSubjectFieldSize = HeaderFieldSize(kShopNameKey.fieldSize);
+inline constexpr std::size_t kRecipientFieldSize = HeaderFieldSize(kMailRecipientKey.fieldSize);
+inline constexpr std::size_t kSenderFieldSize = HeaderFieldSize(kMailLoginKey.fieldSize);
 
 // The longest settings field a header value comes from.
-inline constexpr int kLongestHeaderValueField = kMailRecipientSize;
-static_assert(kShopNameSize <= kLongestHeaderValueField && kMailLoginSize <= kLongestHeaderValueField);
+inline constexpr int kLongestHeaderValueField = kMailRecipientKey.fieldSize;
+static_assert(kShopNameKey.fieldSize <= kLongestHeaderValueField && kMailLoginKey.fieldSize <= kLongestHeaderValueField);
 
 // value with every CR, LF and other control byte but the tab turned into a blank, into out
 // (size bytes, always zero-terminated).

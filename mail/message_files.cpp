@@ -1,7 +1,7 @@
 // Names of the message file and the temporary attachment file.
 #include "mail/message_files.h"
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "output/text_output.h"
 
 namespace {

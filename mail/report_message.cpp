@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "mail/address_field.h"
 #include "mail/attachment.h"
 #include "mail/header_text.h"
@@ -52,11 +52,11 @@ bool MakeSettingFields(const char* shopName, const MailSettings& account, Settin
   if (!SubjectField(shopName, fields->subject, sizeof fields->subject)) {
     what = kShopNameWhat;
     key = &kShopNameKey;
-  } else if (!AddressField("To", account.recipient, kMailRecipientSize, fields->recipient,
+  } else if (!AddressField("To", account.recipient, kMailRecipientKey.fieldSize, fields->recipient,
                            sizeof fields->recipient)) {
     what = kAddressWhat;
     key = &kMailRecipientKey;
-  } else if (!AddressField("From", account.login, kMailLoginSize, fields->sender, sizeof fields->sender)) {
+  } else if (!AddressField("From", account.login, kMailLoginKey.fieldSize, fields->sender, sizeof fields->sender)) {
     what = kAddressWhat;
     key = &kMailLoginKey;
   }
@@ -105,7 +105,7 @@ int SendReportMail(const char* creationStamp, const char* shopName, const char* 
 
   char messageFile[kMessageFileNameSize];
   MessageFileName(messageFile);
-  HostFile* message = HostOpenFile(messageFile, "wt", 64, 0, -1);
+  HostFile* message = HostOpenFile(messageFile, "wt", kOpenShareDenyNone, kOpenNoAttributes, kOpenAccessOfMode);
   if (message == nullptr) {
     FormatText(result->reason, kMailReasonSize, kNotCreated, messageFile);
     return 0;

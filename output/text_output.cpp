@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 
 namespace {
 
-// The format buffer of one piece: 201 KiB and the NUL.
-constexpr int kFormatBufferSize = 201 * 1024 + 1;
+// The format buffer of one piece: the longest piece and the NUL.
+constexpr int kFormatBufferSize = kLongestPiece + 1;
 
 // A Mazovia character takes at most 3 bytes in UTF-8 (box drawing and symbols; the Polish
 // letters take 2), and the NUL and some room come on top.

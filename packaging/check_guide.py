@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Checks that the shop's guide (docs/INSTRUKCJA.md) quotes every text the plug-in can show.
 
-Every string literal of the plug-in's sources (frame/, settings/, output/, export/, mail/) that holds
-two words or more is decoded from Mazovia and split at its format directives, line breaks and the host's
-markup; each piece with a letter in it must stand in the guide (blockquote marks and line
-breaks there read as blanks). Texts that never reach the screen (what goes into the report,
-the message or the settings file, code assertions) are named in NOT_SHOWN. A new message, or
-a changed one, thus fails the release until the guide explains it.
+Every string literal of the plug-in's sources (entry/, binding/, settings/, output/, export/,
+mail/) that holds two words or more is decoded from Mazovia and split at its format
+directives, line breaks and the host's markup; each piece with a letter in it must stand in
+the guide (blockquote marks and line breaks there read as blanks). Texts that never reach the
+screen (what goes into the report, the message or the settings file, code assertions) are
+named in NOT_SHOWN. A new message, or a changed one, thus fails the release until the guide
+explains it.
 
 The guide's chapter on what the package holds ("Zawartość paczki") must also name every file
 of the zip (make_package.PACKAGE_FILES), and its list must name no file that the zip does not
@@ -17,7 +18,7 @@ The guide must also agree with the sources on what a shop reads off its screen o
 its chapter on the export log ("Dziennik eksportu") explains every field of the log line,
 every outcome word (as wynik=<word>) and every key=value note an export run can add
 (export/); it names the menu code under which the plug-in asks for its menu entry
-(frame/entry_points.cpp); and wherever it names the plug-in's version (its opening line, the
+(entry/entry_points.cpp); and wherever it names the plug-in's version (its opening line, the
 package's name, the DLL's file and product versions) that is the version of CMakeLists.txt.
 
 Usage: check_guide.py [SOURCE_TREE]
@@ -28,7 +29,7 @@ from pathlib import Path
 
 from make_package import PACKAGE_FILES
 
-FOLDERS = ["frame", "settings", "output", "export", "mail"]
+FOLDERS = ["entry", "binding", "settings", "output", "export", "mail"]
 
 # The Polish letters of the Mazovia code page; the rest of its upper half is code page 437.
 MAZOVIA = {0x86: "ą", 0x8D: "ć", 0x8F: "Ą", 0x90: "Ę", 0x91: "ę", 0x92: "ł", 0x95: "Ć",
@@ -36,8 +37,6 @@ MAZOVIA = {0x86: "ą", 0x8D: "ć", 0x8F: "Ą", 0x90: "Ę", 0x91: "ę", 0x92: "ł
            0xA4: "ń", 0xA5: "Ń", 0xA6: "ź", 0xA7: "ż"}
 
 NOT_SHOWN = {
-    # The readers' names, for warnik's settings command.
-    "report file writer", "report message", "export run", "automatic export",
     # The report file.
     '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<Kronilog>\n<Dealer ID="%02ld">\n',
     # The message.
@@ -203,10 +202,10 @@ GUIDE_MENU_CODE = re.compile(r"\bkod\w*(?: menu)? (0x[0-9A-Fa-f]+)")
 
 def menu_code_problems(root, guide):
     """Whether the guide names the menu code the plug-in asks for, and no other."""
-    source = root / "frame" / "entry_points.cpp"
+    source = root / "entry" / "entry_points.cpp"
     code = MENU_CODE.search(source.read_text(encoding="latin-1")) if source.is_file() else None
     if code is None:
-        return ["check_guide cannot find kMenuCode in frame/entry_points.cpp"]
+        return ["check_guide cannot find kMenuCode in entry/entry_points.cpp"]
     named = {int(number, 16) for number in GUIDE_MENU_CODE.findall(normalised(guide))}
     if named != {int(code.group(1), 16)}:
         return [f"docs/INSTRUKCJA.md does not name the menu code {code.group(1)} (\"kodem {code.group(1)}\")"

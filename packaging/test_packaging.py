@@ -251,7 +251,7 @@ class Guide(unittest.TestCase):
         """A source tree with the given message source, a guide of the opening, the given text and
         the log chapter, and the version, menu code and export log they must agree with."""
         root = temporary_folder(self)
-        for folder in ("frame", "settings", "export", "mail", "docs"):
+        for folder in ("entry", "binding", "settings", "export", "mail", "docs"):
             (root / folder).mkdir()
         (root / "CMakeLists.txt").write_text("project(kronilog VERSION 1.2.3 LANGUAGES C CXX)\n")
         (root / "frame" / "entry_points.cpp").write_bytes(b"constexpr std::uint16_t kMenuCode = 0x400C;\n")

@@ -18,7 +18,7 @@ PartnerIdValue ParsePartnerId(const char* text, int* number) {
   while (*end >= '0' && *end <= '9') ++end;
   const char* rest = end;
   while (IsBlank(*rest)) ++rest;
-  if (*rest != '\0' || (rest - text) >= kPartnerIdTextSize - 1) return PartnerIdValue::kWrong;
+  if (*rest != '\0' || (rest - text) >= kPartnerIdKey.fieldSize - 1) return PartnerIdValue::kWrong;
   long long value = 0;
   for (const char* digit = begin; digit < end; ++digit) {
     value = value * 10 + (*digit - '0');

@@ -4,8 +4,6 @@
 
 #include "settings/settings_keys.h"
 
-// The report file writer's settings. Each excluded group lies in a 32-bit slot of which the
-// read stores the low 16 bits (the slot starts at 0); a missing key sets the whole slot to -1.
 // How the partner number stands in the settings file.
 enum class PartnerIdValue {
   kNumber,   // a whole number above 0, blanks around it and leading zeros allowed
@@ -14,26 +12,28 @@ enum class PartnerIdValue {
   kWrong,    // present, and not a whole number above 0 ("1 234", "12O4", "-5", too long)
 };
 
+// The report file writer's settings. Each excluded group lies in a 32-bit slot of which the
+// read stores the low 16 bits (the slot starts at 0); a missing key sets the whole slot to -1.
 struct ReportSettings {
   int partnerId;                          // above 0 for kNumber and kMissing
   PartnerIdValue partnerIdValue;
-  char partnerIdText[kPartnerIdTextSize]; // the value as the file holds it
-  char shopName[kShopNameSize];
-  int excludedGroups[kExcludedGroupCount];  // wykluczonaGrupa, wykluczonaGrupa2 .. 15
+  char partnerIdText[kPartnerIdKey.fieldSize];  // the value as the file holds it
+  char shopName[kShopNameKey.fieldSize];
+  int excludedGroups[kExcludedGroupCount];  // in the series' order
 };
 void ReadReportSettings(ReportSettings* settings);
 
 // The report message's settings.
 struct MailSettings {
-  char server[kMailServerSize];
-  char login[kMailLoginSize];
-  char password[kMailPasswordSize];
-  char recipient[kMailRecipientSize];
+  char server[kMailServerKey.fieldSize];
+  char login[kMailLoginKey.fieldSize];
+  char password[kMailPasswordKey.fieldSize];
+  char recipient[kMailRecipientKey.fieldSize];
   short authentication;
   short checkDelivery;  // nonzero: a result of 0 from the mail service means not delivered
 };
 void ReadMailSettings(MailSettings* settings);
 
-// The cash-register flags Kasa01 .. Kasa10 into ten 16-bit slots; a nonzero flag means that
+// The cash-register flags, one for each register, into 16-bit slots; a nonzero flag means that
 // register is read before an export.
 void ReadCashRegisterFlags(short flags[kCashRegisterCount]);

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,8 +13,6 @@
 #include "tools/commands.h"
 
 namespace {
-
-constexpr char kFile[] = "Kronilog.ini";
 
 int Usage() {
   std::fprintf(stderr,
@@ -53,28 +50,28 @@ std::string Where(const std::string& section, const std::string& key) {
 int Get(const std::string& section, const std::string& key, const std::string& utf8Section,
         const std::string& utf8Key) {
   std::string value;
-  int result = host::ReadSettingText(kFile, section, key, &value);
+  int result = host::ReadSettingText(kSettingsFile, section, key, &value);
   switch (result) {
     case host::kIniOk:
       break;
     case host::kIniNoFile:
       if (auto refused = host::SettingsFileRefusal()) return Refuse(*refused);
-      return Refuse(std::string(kFile) + " is not in this folder");
+      return Refuse(std::string(kSettingsFile) + " is not in this folder");
     case host::kIniNoSection:
-      return Refuse(std::string(kFile) + " has no section [" + utf8Section + "]");
+      return Refuse(std::string(kSettingsFile) + " has no section [" + utf8Section + "]");
     case host::kIniNoKey:
-      return Refuse(std::string(kFile) + " has no key " + Where(utf8Section, utf8Key));
+      return Refuse(std::string(kSettingsFile) + " has no key " + Where(utf8Section, utf8Key));
     default:
       return Refuse("\"" + utf8Section + "\" / \"" + utf8Key + "\" cannot name a setting");
   }
   std::printf("%s\n", host::MazoviaToUtf8(value).c_str());
 
-  const host::KnownSetting* known = host::FindKnownSetting(section, key);
+  const SettingKey* known = host::FindKnownSetting(section, key);
   if (known == nullptr) return 0;
-  if (std::strcmp(known->format, "%s") == 0) {
-    if (value.size() > static_cast<std::size_t>(known->textLimit)) {
+  if (known->format == kFormatText) {
+    if (value.size() > static_cast<std::size_t>(host::TextLimit(*known))) {
       std::fprintf(stderr, "warnik: note: the plug-in reads only the first %d characters\n",
-                   known->textLimit);
+                   host::TextLimit(*known));
     }
   } else if (!Decimal(value, INT64_MIN, INT64_MAX)) {
     std::fprintf(stderr,
@@ -85,20 +82,20 @@ int Get(const std::string& section, const std::string& key, const std::string& u
 
 int Set(std::string section, std::string key, const std::string& value,
         const std::string& utf8Section, const std::string& utf8Key, const std::string& utf8Value) {
-  const host::KnownSetting* known = host::FindKnownSetting(section, key);
+  const SettingKey* known = host::FindKnownSetting(section, key);
   if (known != nullptr) {
     section = known->section;  // a new line gets the name as the plug-in spells it
     key = known->key;
-    if (std::strcmp(known->format, "%s") == 0) {
-      if (value.size() > static_cast<std::size_t>(known->textLimit)) {
+    if (known->format == kFormatText) {
+      if (value.size() > static_cast<std::size_t>(host::TextLimit(*known))) {
         return Refuse(Where(utf8Section, utf8Key) + " holds at most " +
-                      std::to_string(known->textLimit) + " characters; nothing written");
+                      std::to_string(host::TextLimit(*known)) + " characters; nothing written");
       }
-    } else if (std::strcmp(known->format, "%d") == 0 ? !Decimal(value, -32768, 32767)
-                                                     : !Decimal(value, INT32_MIN, INT32_MAX)) {
+    } else if (known->format == kFormatShort ? !Decimal(value, -32768, 32767)
+                                             : !Decimal(value, INT32_MIN, INT32_MAX)) {
       return Refuse(Where(utf8Section, utf8Key) + " wants a whole number" +
-                    (std::strcmp(known->format, "%d") == 0 ? " from -32768 to 32767"
-                                                           : " from -2147483648 to 2147483647") +
+                    (known->format == kFormatShort ? " from -32768 to 32767"
+                                                   : " from -2147483648 to 2147483647") +
                     ", not \"" + utf8Value + "\"; nothing written");
     }
   } else {
@@ -106,7 +103,7 @@ int Set(std::string section, std::string key, const std::string& value,
                  Where(utf8Section, utf8Key).c_str());
   }
 
-  int result = host::WriteSettingText(kFile, section, key, value);
+  int result = host::WriteSettingText(kSettingsFile, section, key, value);
   switch (result) {
     case host::kIniOk:
       std::printf("%s=%s\n", Where(utf8Section, utf8Key).c_str(), utf8Value.c_str());
@@ -117,7 +114,7 @@ int Set(std::string section, std::string key, const std::string& value,
       return Refuse("\"" + utf8Section + "\" / \"" + utf8Key + "\" cannot name a setting");
     default:
       if (auto refused = host::SettingsFileRefusal()) return Refuse(*refused + "; nothing written");
-      return Refuse(std::string(kFile) + " could not be written; it is as it was");
+      return Refuse(std::string(kSettingsFile) + " could not be written; it is as it was");
   }
 }
 

@@ -67,7 +67,7 @@ int RunSession(const std::filesystem::path& pluginPath, Command command) {
     return Fail(*refused + "; the plug-in ran on its defaults and nothing was written into it");
   }
   if (command == Command::kMenuExport || command == Command::kAutoExport) {
-    const host::Outcome outcome = host::ExportOutcome(command == Command::kAutoExport);
+    const host::Outcome outcome = host::ExportSessionOutcome(command == Command::kAutoExport);
     if (outcome.status != host::kExitDone) return Fail(outcome.reason, outcome.status);
   }
   return 0;

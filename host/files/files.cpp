@@ -123,7 +123,8 @@ void FailFileOpens(const std::string& pattern) { files().failPattern = pattern; 
 
 HostFile* HOSTAPI HostOpenFile(const char* path, const char* mode, int share, int attributes,
                                int access) {
-  // Sharing, attributes and access (64, 0, -1 from the plug-in) mean nothing here.
+  // Sharing, attributes and access (the plug-in always passes kOpenShareDenyNone,
+  // kOpenNoAttributes and kOpenAccessOfMode) mean nothing here.
   (void)share;
   (void)attributes;
   (void)access;

@@ -5,7 +5,7 @@
 
 namespace host {
 
-Outcome ExportOutcome(bool automatic) {
+Outcome ExportSessionOutcome(bool automatic) {
   bool registersRead = false;
   std::string report;    // the report file created, as the plug-in named it
   bool handedOver = false;

@@ -22,6 +22,6 @@ struct Outcome {
 
 // The outcome of a menu export (automatic = false) or of an automatic call (true), from the
 // session's journal since it began.
-Outcome ExportOutcome(bool automatic);
+Outcome ExportSessionOutcome(bool automatic);
 
 }  // namespace host

@@ -4,13 +4,14 @@
 // The file is INI text as ini_document.h reads it, whatever its line ends; values are the
 // host's Mazovia bytes.
 //
-// Mode 8 reads. "%s": the text, cut to the reader's field (KnownSetting's limit; 99 bytes for
-// a key the host does not know) and NUL-terminated. "%d": a decimal number of which the low 16
-// bits are stored (65537 reads as 1, 65535 as -1). "%ld": the low 32 bits. Mode 9 writes the
-// value, creating file, section and key as needed and replacing only the value in its line;
-// the new file is written beside the old one (under a name of this process's own), flushed to
-// the disk and renamed over it, so it is always either the old file or the new one, never a
-// part of either, also when several sessions write it at once.
+// Mode 8 reads. "%s": the text, cut to the reader's field (the key table's field size less the
+// NUL, known_settings.h; 99 bytes for a key the host does not know) and NUL-terminated. "%d":
+// a decimal number of which the low 16 bits are stored (65537 reads as 1, 65535 as -1). "%ld":
+// the low 32 bits. Mode 9 writes the value, creating file, section and key as needed and
+// replacing only the value in its line; the new file is written beside the old one (under a
+// name of this process's own), flushed to the disk and renamed over it, so it is always either
+// the old file or the new one, never a part of either, also when several sessions write it at
+// once.
 #pragma once
 
 #include <optional>

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/memory/memory.h"
 #include "tests/support/files.h"
 #include "tests/support/host_fixture.h"
@@ -64,7 +64,7 @@ TEST_F(CardSales, AmountsOfAnySizeAreWrittenAndSummedExactly) {
   std::vector<Sale> sales;
   for (const Case& c : cases) sales.push_back({c.units});
   UseShop(sales);
-  ASSERT_EQ(BuildReportFile(1, "", ""), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
@@ -89,7 +89,7 @@ TEST_F(CardSales, ControlBytesAfterTheCardMarkerNeverEnterTheCardNumber) {
            {"100", "Karta: 77\x01\x02" "22222"},
            {"100", "Karta: 7733333\x1F" "Jan"},
            {"100", "Karta: 7744\x7F"}});
-  ASSERT_EQ(BuildReportFile(1, "", ""), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(SchemaErrors(files[0]), "");
@@ -101,8 +101,8 @@ TEST_F(CardSales, ControlBytesAfterTheCardMarkerNeverEnterTheCardNumber) {
 // and both reports are whole and mailed.
 TEST_F(CardSales, TwoExportsInOneSecondKeepTheirOwnReports) {
   UseShop({{"100"}});
-  ASSERT_EQ(BuildReportFile(1, "", ""), 1);
-  ASSERT_EQ(BuildReportFile(1, "", ""), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(files[0].filename(), "H0001_20260315102030.xml");

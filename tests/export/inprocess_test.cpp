@@ -11,10 +11,11 @@
 #include "export/receipt_total.h"
 #include "export/record_layout.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/memory/memory.h"
 #include "host/program/program_state.h"
 #include "host/program/cash_registers.h"
+#include "host/tables/scans.h"
 #include "host/tables/tables.h"
 #include "host/tables/table_store.h"
 #include "tests/support/files.h"
@@ -95,7 +96,7 @@ TEST_F(ExportInProcess, LinesTheHostCannotGiveMakeTheReportIncompleteWithOneBox)
     EXPECT_TRUE(Events("message").empty());
 
     ReadAllRegisters();
-    EXPECT_EQ(BuildReportFile(1, "", ""), 0);
+    EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 0);
     EXPECT_EQ(host::OutstandingBlocks(), 0);
     auto messages = Events("message");
     ASSERT_EQ(messages.size(), 2u);  // the progress notice and the one box
@@ -112,6 +113,51 @@ TEST_F(ExportInProcess, LinesTheHostCannotGiveMakeTheReportIncompleteWithOneBox)
   }
 }
 
+// The host failing the scan of the sales records itself, at its start or in the middle of the
+// records: the report is incomplete as when a receipt's lines fail, and its box names the
+// sales table's scan, not the receipt total.
+int salesStepsLeft;  // the sales scan's steps before it fails; -1: it fails to begin
+void* salesScan;
+int HOSTAPI FailingScanBegin(void* state, void* descriptor, int index, const void* key, int first, int second) {
+  if (index != tspr::kIndexByDate) return host::HostScanBegin(state, descriptor, index, key, first, second);
+  if (salesStepsLeft < 0) return -1;
+  salesScan = state;
+  return host::HostScanBegin(state, descriptor, index, key, first, second);
+}
+int HOSTAPI FailingScanNext(void* state) {
+  if (state == salesScan && salesStepsLeft-- == 0) return -1;
+  return host::HostScanNext(state);
+}
+
+TEST_F(ExportInProcess, ASalesScanTheHostCannotCarryOnMakesTheReportIncompleteNamingIt) {
+  for (int steps : {-1, 0, 5}) {
+    SCOPED_TRACE(steps);
+    StartSession();
+    ReadAllRegisters();
+    salesStepsLeft = steps;
+    salesScan = nullptr;
+    hostSlots.HostScanBegin = &FailingScanBegin;
+    hostSlots.HostScanNext = &FailingScanNext;
+    const int result = BuildReportFile(ExportTrigger::kMenu, "", "");
+    hostSlots.HostScanBegin = &host::HostScanBegin;
+    hostSlots.HostScanNext = &host::HostScanNext;
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(host::OutstandingBlocks(), 0);
+    auto messages = Events("message");
+    ASSERT_EQ(messages.size(), 2u);  // the progress notice and the one box
+    EXPECT_EQ(messages[1]["text"],
+              "B\u0142\u0105d operacji dyskowej przy odczycie tabeli sprzeda\u017cy Tspr!\nOperacja niekompletna!\n"
+              "Raport H0001_20260315102030.xml jest niepe\u0142ny i nie zosta\u0142 wys\u0142any.");
+    EXPECT_TRUE(Events("mail").empty());
+    auto files = ReportFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadBytes(files[0]).find("</Kronilog>"), std::string::npos);
+    EXPECT_NE(ReadBytes("Kronilog.log").find(" wynik=niepelny "), std::string::npos);
+    fs::remove_all("RAP_KART");
+    fs::remove("Kronilog.log");
+  }
+}
+
 TEST_F(ExportInProcess, ReportWithoutTheSalesTableStopsBeforeWritingAnything) {
   for (auto [number, size] : {std::pair{44, 0}, std::pair{44, 1264}}) {
     SCOPED_TRACE(size);
@@ -120,7 +166,7 @@ TEST_F(ExportInProcess, ReportWithoutTheSalesTableStopsBeforeWritingAnything) {
     if (size == 0) options.noTables.insert(number);
     else options.tableSizes[number] = size;  // shorter than the fields read
     StartSession();
-    EXPECT_EQ(BuildReportFile(1, "10.03.26", "12.03.26"), 0);
+    EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "10.03.26", "12.03.26"), 0);
     auto messages = Events("message");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0]["title"], "B\u0142\u0105d");
@@ -134,7 +180,7 @@ TEST_F(ExportInProcess, ReportWithoutTheSalesTableStopsBeforeWritingAnything) {
 TEST_F(ExportInProcess, ReportThatCannotBeOpenedIsNamedInABoxAndNothingElseHappens) {
   WriteBytes("RAP_KART", "a plain file where the folder should be");
   ReadAllRegisters();
-  EXPECT_EQ(BuildReportFile(1, "10.03.26", "12.03.26"), 0);
+  EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "10.03.26", "12.03.26"), 0);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto messages = Events("message");
   ASSERT_EQ(messages.size(), 1u);
@@ -149,7 +195,7 @@ TEST_F(ExportInProcess, ReportThatCannotBeOpenedIsNamedInABoxAndNothingElseHappe
 
 TEST_F(ExportInProcess, EmptyBoundsLeaveThePeriodOpenOnThatSide) {
   ReadAllRegisters();
-  ASSERT_EQ(BuildReportFile(1, "", ""), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
@@ -171,7 +217,7 @@ TEST_F(ExportInProcess, PeriodWithoutCardSalesGivesAnEmptyReportThatIsStillMaile
   WriteBytes("Kronilog.ini", "[ustawieniaRaportu]\nidPartnera=12345\n");
   StartSession();
   ReadAllRegisters();
-  ASSERT_EQ(BuildReportFile(0, "01.01.26", "02.01.26"), 1);
+  ASSERT_EQ(BuildReportFile(ExportTrigger::kAutomatic, "01.01.26", "02.01.26"), 1);
   EXPECT_EQ(host::OutstandingBlocks(), 0);
   auto files = ReportFiles();
   ASSERT_EQ(files.size(), 1u);
@@ -208,7 +254,7 @@ TEST_F(ExportInProcess, AutomaticExportLeavesAStateBitItFindsSet) {
 
 TEST_F(ExportInProcess, QuietHostGetsNoAutomaticExportAndTheMenuClearsTheFlag) {
   *HostQuietFlag() = 1;
-  EXPECT_EQ(AutomaticExportCallback(), 0);
+  EXPECT_EQ(RunAutomaticExport(), 0);
   EXPECT_TRUE(Events("callback-start").empty());
   EXPECT_TRUE(Events("cash-registers").empty());
   EXPECT_FALSE(fs::exists("Kronilog.ini"));

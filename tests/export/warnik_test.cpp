@@ -1,5 +1,6 @@
 // Whole sessions through warnik: the golden report of a menu export, and the automatic
-// export across days with the settings file checked after every call.
+// export across days with the settings file checked after every call. Sessions that read
+// better as data (a folder, a command, what it leaves) are case files: cases/*.case.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,10 +9,10 @@
 #include <filesystem>
 #include <iterator>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/export/log_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/warnik_program.h"
 #include "tests/support/work_folder.h"
@@ -253,22 +254,7 @@ TEST(ExportWarnik, AFailedAutomaticExportIsToldOnceKeptDueAndTriedAgainTheNextDa
 
 std::optional<std::string> UnsentSince() { return IniValue("Kronilog.ini", "danePomocnicze", "NiewyslaneOd"); }
 
-// The export log's lines without their time stamps, and without the plug-in's version and the
-// till's number where they are those of a lone session, which every line of the tests holds.
-std::vector<std::string> LogLines() {
-  std::vector<std::string> lines;
-  std::istringstream in(ReadBytes("Kronilog.log"));
-  std::string line;
-  const std::string same = " wersja=" KRONILOG_VERSION " stanowisko=1";
-  while (std::getline(in, line)) {
-    EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::size_t at = line.find(same);
-    if (at != std::string::npos) line.erase(at, same.size());
-    lines.push_back(line.size() > 20 ? line.substr(20) : line);
-  }
-  return lines;
-}
+using exporttest::LogLines;
 
 std::size_t OutboxMails() {
   if (!fs::is_directory("outbox")) return 0;
@@ -356,99 +342,6 @@ TEST(ExportWarnik, FourAutomaticExportsStartedTogetherInOneFolderMailOnce) {
   EXPECT_EQ(Stored(), "01.04.26");
 }
 
-// A host that lacks a service the export needs, loaded after Ignore: the export is refused
-// before anything is read or written, in one box naming the service; nothing is mailed and the
-// automatic export keeps its days.
-TEST(ExportWarnik, AnExportRefusesWhenTheHostLacksAServiceItNeeds) {
-  const struct {
-    std::string without;
-    std::string service;
-    bool automatic;
-  } cases[] = {
-      {"30908", "30908 HostCompareDates", false},
-      {"52536", "52536 HostReadLine", false},
-      {"51636", "51636 HostCashRegisterRead", true},
-      {"30308", "30308 HostTimeText", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.without);
-    WorkFolder folder;
-    std::vector<std::string> arguments = {"--shop", kShop, "--today", "15.03.26", "--now", "08:00:00",
-                                          "--no-wait", "--without", c.without, "--answer", "ignore",
-                                          "--journal", "journal.jsonl"};
-    if (c.automatic) {
-      arguments.push_back("auto-export");
-    } else {
-      arguments.insert(arguments.end(), {"menu-export", "10.03.26", "12.03.26"});
-    }
-    RunResult run = RunWarnik(arguments);
-    EXPECT_EQ(run.status, 2) << run.output;  // refused, nothing read
-    const auto alerts = JournalEvents("journal.jsonl", "alert");
-    ASSERT_EQ(alerts.size(), 1u);
-    const std::string text = alerts[0]["text"];
-    EXPECT_EQ(text.rfind("Eksport sprzeda\u017cy do Kronilog nie jest mo\u017cliwy.\n", 0), 0u) << text;
-    EXPECT_NE(text.find("\n" + c.service + "\n"), std::string::npos) << text;
-    EXPECT_TRUE(JournalEvents("journal.jsonl", "mail").empty());
-    EXPECT_TRUE(JournalEvents("journal.jsonl", "cash-registers").empty());
-    EXPECT_TRUE(ReportFiles().empty());
-    EXPECT_FALSE(Stored());
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{
-                              std::string(c.automatic ? "auto" : "menu") +
-                              " okres=- transakcje=0 pominiete=0 suma=- plik=- wynik=odmowa poczta=- "
-                              "powod=brak-uslug brak=" + c.without + " sprawdz=-"}));
-  }
-}
-
-// A partner number that is not filled in, or typed wrong, is never guessed: the export is
-// refused naming the value as typed, which stays in the file as it was; the automatic export
-// keeps its days. Blanks around the number and leading zeros are fine.
-TEST(ExportWarnik, APartnerNumberNotFilledInOrTypedWrongIsRefusedAsTyped) {
-  const std::string howTo =
-      "Wpisz w pliku Kronilog.ini, w sekcji [ustawieniaRaportu], w kluczu idPartnera,\n"
-      "numer partnera nadany przez operatora kart, samymi cyframi i bez spacji\n"
-      "(na przyk\u0142ad \"1234\", a nie \"1 234\").\nRaport nie zosta\u0142 utworzony.";
-  const struct {
-    std::string typed;  // after "idPartnera="
-    std::string box;    // the box's first line; empty: no box, the report goes out as file
-    std::string file;
-  } cases[] = {
-      {"0", "Nie wpisano numeru partnera sklepu (idPartnera=0).", ""},
-      {"", "Nie wpisano numeru partnera sklepu (idPartnera=).", ""},
-      {"-5", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=-5).", ""},
-      {"1 234", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=1 234).", ""},
-      {"5abc", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=5abc).", ""},
-      {"12O4", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=12O4).", ""},
-      {"WPISZ", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=WPISZ).", ""},
-      {"2147483648", "Numer partnera sklepu jest wpisany niepoprawnie (idPartnera=2147483648).", ""},
-      {" 0042\t", "", "H0042_20260315080000.xml"},
-      {"2147483647", "", "H2147483647_20260315080000.xml"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE("idPartnera=" + c.typed);
-    WorkFolder folder;
-    const std::string settings = "[ustawieniaRaportu]\nidPartnera=" + c.typed +
-                                 "\n[danePomocnicze]\nDataOstatniegoEksportu=09.03.26\n";
-    WriteBytes("Kronilog.ini", settings);
-    AutoExport run = RunAutoExport("15.03.26", {"--journal", "journal.jsonl"}, c.box.empty() ? 0 : 3);
-    EXPECT_EQ(run.entryResult, 1);
-    EXPECT_NE(ReadBytes("Kronilog.ini").find("\nidPartnera=" + c.typed + "\n"), std::string::npos);
-    if (c.box.empty()) {
-      EXPECT_EQ(ReportFiles(), (std::vector<fs::path>{fs::path("RAP_KART") / c.file}));
-      EXPECT_EQ(Stored(), "15.03.26");
-      continue;
-    }
-    const auto messages = JournalEvents("journal.jsonl", "message");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0]["text"], c.box + "\n" + howTo);
-    EXPECT_FALSE(fs::exists("RAP_KART"));
-    EXPECT_TRUE(JournalEvents("journal.jsonl", "mail").empty());
-    EXPECT_EQ(Stored(), "09.03.26");
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{
-                              "auto okres=09.03.26-14.03.26 transakcje=0 pominiete=0 suma=- plik=- "
-                              "wynik=odmowa poczta=- powod=idPartnera sprawdz=-"}));
-  }
-}
-
 // The mail service's answer: recorded always, and trusted when the shop says so. With the
 // outbox a plain file the emulator's mail service cannot deliver and answers 0.
 TEST(ExportWarnik, AnUndeliveredMessageKeepsItsDaysOnlyWhereTheShopTrustsTheAnswer) {
@@ -525,42 +418,6 @@ TEST(ExportWarnik, TheExportLogTurnsOverPastOneMebibyteAndNeverStopsAnExport) {
       EXPECT_EQ(ReadBytes("Kronilog.log.1"), old);
     }
     EXPECT_LE(fs::file_size("Kronilog.log"), 1024u * 1024u);
-  }
-}
-
-// What the log line says on its own: the period in one form whatever form the dates were
-// written in by hand, and what kept the automatic export from going as it should (no lock
-// file to be had, a settings file that keeps no note of the days not yet sent).
-TEST(ExportWarnik, TheLogLineSaysItsPeriodInOneFormAndWhatTheExportCouldNotDo) {
-  const struct {
-    std::string name;
-    std::string settings;  // Kronilog.ini; empty: a folder in its place
-    bool lockFolder;       // Kronilog.lock a folder
-    int status;
-    std::string line;      // the line's period and what follows its outcome
-  } cases[] = {
-      {"dates written by hand", "[danePomocnicze]\nDataOstatniegoEksportu=08-03-26\nNiewyslaneOd=3.3.26\n", false,
-       0, "okres=03.03.26-14.03.26 wynik=przekazany poczta=1 sprawdz=0"},
-      {"no lock file", "[danePomocnicze]\nDataOstatniegoEksportu=12.03.26\n", true, 0,
-       "okres=12.03.26-14.03.26 wynik=przekazany poczta=1 sprawdz=0 blokada=brak"},
-      {"no settings file", "", false, 1,
-       "okres=13.03.26-14.03.26 wynik=przekazany poczta=1 sprawdz=0 niewyslaneOd=niezapisane"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    WorkFolder folder;
-    if (c.settings.empty()) {
-      fs::create_directory("Kronilog.ini");
-    } else {
-      WriteBytes("Kronilog.ini", c.settings);
-    }
-    if (c.lockFolder) fs::create_directory("Kronilog.lock");
-    RunAutoExport("15.03.26", {}, c.status);
-    ASSERT_EQ(LogLines().size(), 1u);
-    const std::string line = LogLines()[0];
-    const std::string period = c.line.substr(0, c.line.find(' '));
-    EXPECT_EQ(line.substr(0, line.find(' ', 5)), "auto " + period);
-    EXPECT_EQ(line.substr(line.find(" wynik=") + 1), c.line.substr(c.line.find(' ') + 1));
   }
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"
 #include "host/mail/mail_service.h"

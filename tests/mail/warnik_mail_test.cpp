@@ -152,7 +152,7 @@ TEST_F(WarnikMail, SettingsTypedInUtf8ArriveAsTypedAndAnUnwritableRecipientIsRef
   const auto messages = JournalEvents("journal.jsonl", "message");
   ASSERT_FALSE(messages.empty());
   EXPECT_NE(messages.back()["text"].get<std::string>().find(
-                "NIE zosta\u0142 wys\u0142any na serwer: adresu z klucza adresat w pliku Kronilog.ini nie da "
+                "NIE zosta\u0142 wys\u0142any: adresu z klucza adresat w pliku Kronilog.ini nie da "
                 "si\u0119 zapisa\u0107 w nag\u0142\u00f3wku wiadomo\u015bci."),
             std::string::npos)
       << messages.back()["text"];

@@ -12,7 +12,7 @@
 #include "export/export_run.h"
 #include "export/record_layout.h"
 #include "export/report_file.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/files/files.h"
 #include "host/memory/memory.h"
 #include "host/settings/settings_service.h"
@@ -53,7 +53,7 @@ class BadInput : public Reliability {
   std::string Report(const std::string& where) {
     std::error_code ignored;
     fs::remove_all("RAP_KART", ignored);
-    EXPECT_EQ(BuildReportFile(1, "", ""), 1) << where;
+    EXPECT_EQ(BuildReportFile(ExportTrigger::kMenu, "", ""), 1) << where;
     EXPECT_EQ(host::OutstandingBlocks(), 0) << where;
     EXPECT_EQ(host::OpenFiles(), 0) << where;
     auto reports = ReportFiles();

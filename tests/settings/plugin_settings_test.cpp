@@ -156,7 +156,7 @@ TEST_F(SettingsReaders, TheSampleFileReadsWithoutChanges) {
 }
 
 TEST_F(SettingsReaders, IniAccessHandsTheHostsResultBack) {
-  char text[kLastExportDateSize] = "x";
+  char text[kLastExportDateKey.fieldSize] = "x";
   EXPECT_EQ(IniAccess(kSettingsFile, kIniRead, kSectionBookkeeping, kLastExportDateKey.key,
                       kFormatText, text) & 0xFFFF, 1);
   EXPECT_EQ(IniAccess(kSettingsFile, kIniWrite, kSectionBookkeeping, kLastExportDateKey.key,

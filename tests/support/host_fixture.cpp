@@ -1,9 +1,9 @@
 #include "tests/support/host_fixture.h"
 
 #include "export/record_layout.h"
-#include "frame/host_api.h"
-#include "frame/host_binding.h"
-#include "frame/plugin_state.h"
+#include "binding/host_api.h"
+#include "binding/host_binding.h"
+#include "binding/plugin_state.h"
 #include "host/session/journal.h"
 #include "host/system/module_registration.h"
 #include "host/tables/table_store.h"

@@ -1,18 +1,18 @@
-// The binding tests' stand-in host (tests/frame/fake_host.h) under Wine: the real loader has
+// The binding tests' stand-in host (tests/binding/fake_host.h) under Wine: the real loader has
 // loaded the stand-in WARNIK.dll beside this program, and the plug-in code in this program
 // binds it with the real GetModuleHandleA and GetProcAddress. Ordinals are left out by
 // emptying their export entries; the plug-in's MessageBoxA is answered from the test's
 // script through this program's import entry.
-#include "tests/frame/fake_host.h"
+#include "tests/binding/fake_host.h"
 
 #include <windows.h>
 
 #include <utility>
 
-#include "frame/entry_points.h"
-#include "frame/host_binding.h"
+#include "entry/entry_points.h"
+#include "binding/host_binding.h"
 #include "contract/host_types.h"
-#include "frame/plugin_state.h"
+#include "binding/plugin_state.h"
 #include "host/win32/export_table.h"
 
 extern "C" {

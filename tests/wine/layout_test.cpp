@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "export/report_date_form.h"
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "contract/host_types.h"
 
 namespace {

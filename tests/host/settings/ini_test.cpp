@@ -16,7 +16,7 @@
 #include "host/settings/settings_service.h"
 #include "host/settings/known_settings.h"
 #include "host/all_services.h"
-#include "settings/settings_keys.h"
+#include "contract/settings_keys.h"
 #include "tests/support/files.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/processes.h"
@@ -201,11 +201,11 @@ TEST_F(IniFile, LongTextValuesAreCutToTheirReadersField) {
 TEST(KnownSettings, MatchThePluginsKeyTable) {
   for (int i = 0; i < kSettingKeyCount; ++i) {
     const SettingKey& entry = kSettingKeys[i];
-    const host::KnownSetting* known = host::FindKnownSetting(entry.section, entry.key);
+    const SettingKey* known = host::FindKnownSetting(entry.section, entry.key);
     ASSERT_NE(known, nullptr) << entry.key;
     EXPECT_STREQ(known->format, entry.format) << entry.key;
     const bool readAsText = std::strcmp(entry.format, kFormatText) == 0 || std::strcmp(entry.key, kPartnerIdKey.key) == 0;
-    EXPECT_EQ(known->textLimit, readAsText ? entry.fieldSize - 1 : 0) << entry.key;
+    EXPECT_EQ(host::TextLimit(*known), readAsText ? entry.fieldSize - 1 : 0) << entry.key;
   }
   EXPECT_EQ(host::FindKnownSetting("ustawieniaRaportu", "wykluczonaGrupa1"), nullptr);
   EXPECT_EQ(host::SettingTextLimit("USTAWIENIAEMAIL", "HOSTSMTP"), 199);

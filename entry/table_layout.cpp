@@ -1,10 +1,11 @@
-#include "frame/table_layout.h"
+#include "entry/table_layout.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "frame/host_api.h"
-#include "frame/plugin_state.h"
+#include "binding/host_api.h"
+#include "binding/plugin_state.h"
+#include "export/record_layout.h"
 
 namespace {
 
@@ -16,8 +17,11 @@ struct CheckedTable {
 
 // In the order of checking, which is also the order of the report's rows.
 constexpr CheckedTable kCheckedTables[] = {
-    {59, "d_dek", 2618}, {44, "Tspr", 1268}, {45, "Tspr_dok", 515},
-    {46, "Tspr_kor", 736}, {47, "Tspr_kor_dok", 256},
+    {59, "d_dek", 2618},
+    {tspr::kTable, "Tspr", tspr::kRecordSize},
+    {tspr_dok::kTable, "Tspr_dok", tspr_dok::kRecordSize},
+    {46, "Tspr_kor", 736},
+    {47, "Tspr_kor_dok", 256},
 };
 constexpr int kCheckedCount = sizeof kCheckedTables / sizeof kCheckedTables[0];
 

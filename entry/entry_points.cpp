@@ -2,11 +2,11 @@
 #include <cstring>
 
 #include "export/export_run.h"
-#include "frame/entry_points.h"
-#include "frame/host_api.h"
-#include "frame/host_binding.h"
-#include "frame/plugin_state.h"
-#include "frame/table_layout.h"
+#include "entry/entry_points.h"
+#include "binding/host_api.h"
+#include "binding/host_binding.h"
+#include "binding/plugin_state.h"
+#include "entry/table_layout.h"
 #include "platform/win32.h"
 
 namespace {
@@ -21,6 +21,9 @@ constexpr std::uint16_t kMenuEntryId = 0x7F10;
 
 // Static, so the host may keep a pointer to it for as long as the library is loaded.
 MenuEntry menuEntry = {kMenuCode, 0, kMenuCaption, kMenuEntryId, 0, &RunExportFromMenu, 0};
+
+// Entry 30009 does nothing until the plug-in has started.
+bool started;
 
 }  // namespace
 
@@ -45,7 +48,7 @@ int PluginStartup() {
   }
   RegisterTableSizes();
   HostAddMenuItem(&menuEntry);
-  exportAction = &AutomaticExportCallback;
+  started = true;
   return 0;
 }
 
@@ -67,7 +70,7 @@ int PLUGINAPI PluginNotify(int flag) {
   return 0;
 }
 
-int PluginRunExport() { return exportAction != nullptr ? exportAction() : 0; }
+int PluginAutomaticExport() { return started ? RunAutomaticExport() : 0; }
 
 // Process attach: the load notification, then the binding of every host service. A host
 // lacking a service that cannot be replaced makes the load fail.

@@ -6,7 +6,6 @@
 extern HINSTANCE ownInstance;
 extern char ownModulePath[300];
 extern HMODULE hostModule;
-extern int (*exportAction)();
 
 // "'Raport Kronilog'" with its terminating zero (18 bytes) into the caller's buffer.
 char* GetPluginDisplayName(char* buffer);

@@ -1,4 +1,4 @@
-// The plug-in's exports (frame/exports.inc lists them by ordinal) and its start and stop.
+// The plug-in's exports (entry/exports.inc lists them by ordinal) and its start and stop.
 #pragma once
 
 #include "contract/host_types.h"
@@ -13,7 +13,7 @@
 extern "C" {
 int PLUGINAPI PluginMain(void* hostEntry, char* nameBuffer);  // 30001: start, or stop when null
 int PLUGINAPI PluginNotify(int flag);                         // 30008: layout report when set
-int PluginRunExport();                                        // 30009: the automatic export
+int PluginAutomaticExport();                                  // 30009: the automatic export
 PLUGIN_VISIBLE BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 }
 

@@ -1,12 +1,12 @@
 // The stand-in host in this process: the recording fake host (tests/support/recording_host.h)
 // registered as module WARNIK with the platform's loader.
-#include "tests/frame/fake_host.h"
+#include "tests/binding/fake_host.h"
 
 #include <utility>
 
-#include "frame/entry_points.h"
-#include "frame/host_binding.h"
-#include "frame/plugin_state.h"
+#include "entry/entry_points.h"
+#include "binding/host_binding.h"
+#include "binding/plugin_state.h"
 #include "tests/support/recording_host.h"
 
 namespace fake_host {

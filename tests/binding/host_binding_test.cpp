@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "frame/host_api.h"
-#include "frame/host_binding.h"
-#include "frame/plugin_state.h"
-#include "tests/frame/fake_host.h"
+#include "binding/host_api.h"
+#include "binding/host_binding.h"
+#include "binding/plugin_state.h"
+#include "tests/binding/fake_host.h"
 
 namespace {
 

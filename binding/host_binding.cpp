@@ -5,13 +5,13 @@
 // are probed in slot order (BindAllHostServices), so after a successful load every slot holds
 // the host's routine or a fallback, and a call is one indirect call through it. A slot is
 // empty (null) only while a load is failing; nothing ever calls through an empty slot.
-#include "frame/host_binding.h"
+#include "binding/host_binding.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "frame/host_api.h"
-#include "frame/plugin_state.h"
+#include "binding/host_api.h"
+#include "binding/plugin_state.h"
 #include "platform/win32.h"
 
 namespace {
@@ -153,10 +153,25 @@ constexpr char kMissingEntryFormat[] =
 constexpr char kMissingEntryTitle[] = "POWA\xA1NY B\x9C\x8F" "D WTYCZKI";
 constexpr char kUnknownModule[] = "<nieznany>";
 
-enum { kPathRoom = 299, kEntryRoom = 103, kDisplayNameLength = 17 };
-// Room for the longest path, the longest entry text and the display name; the fixed part of
-// the text is 182 characters.
-enum { kMissingEntryTextSize = 182 + kPathRoom + kEntryRoom + kDisplayNameLength + 1 };
+// The characters of a format that stand in the text as they are: all but its "%s".
+constexpr int FixedLength(const char* format) {
+  int length = 0;
+  for (; *format != '\0'; ++format) {
+    if (format[0] == '%' && format[1] == 's') {
+      ++format;
+    } else {
+      ++length;
+    }
+  }
+  return length;
+}
+
+enum { kPathRoom = 299, kEntryRoom = 103 };
+constexpr int kDisplayNameLength = sizeof kPluginDisplayName - 1;
+// Room for the format's own characters, the longest path, the longest entry text and the
+// display name.
+constexpr int kMissingEntryTextSize =
+    FixedLength(kMissingEntryFormat) + kPathRoom + kEntryRoom + kDisplayNameLength + 1;
 
 }  // namespace
 

@@ -4,9 +4,9 @@
 #include <chrono>
 
 #include "host/mail/mail_service.h"
-#include "mail_support.h"
+#include "tests/mail/mail_support.h"
 #include "tests/support/files.h"
-#include "scripted_smtp_server.h"
+#include "tests/host/mail/scripted_smtp_server.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Formatting into memory, _fprintfUTF and ShowMessageV, through the host's services.
 #include <cstring>
 
-#include "frame/host_api.h"
+#include "binding/host_api.h"
 #include "host/memory/memory.h"
 #include "output/text_output.h"
 #include "tests/support/files.h"

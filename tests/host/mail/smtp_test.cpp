@@ -18,7 +18,7 @@
 #include "host/system/module_registration.h"
 #include "host/system/platform_handlers.h"
 #include "mail/report_message.h"
-#include "mail_support.h"
+#include "tests/mail/mail_support.h"
 #include "tests/support/files.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "scripted_smtp_server.h"
+#include "tests/host/mail/scripted_smtp_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
