@@ -9,12 +9,13 @@
 namespace {
 
 constexpr char kTitle[] = "Uwaga";
-// "W raporcie pominięto paragony z kartą, których zapisu nie da się odczytać\n(data lub
-//  godzina sprzedaży, numer karty dłuższy niż 29 znaków albo kwota).\nLiczba pominiętych
-//  paragonów: %d.\nNumery paragonów: %s%s.\nPozostałe paragony są w raporcie."
+// "W raporcie pominięto paragony z kartą, których nie można poprawnie odczytać\n(błędna data
+//  lub godzina sprzedaży, numer karty dłuższy niż 29 znaków albo zbyt duża kwota).\nLiczba
+//  pominiętych paragonów: %d.\nNumery paragonów: %s%s.\nPozostałe paragony są w raporcie."
 constexpr char kFormat[] =
-    "W raporcie pomini\x91to paragony z kart\x86, kt\xA2rych zapisu nie da si\x91 odczyta\x8D\n"
-    "(data lub godzina sprzeda\xA7y, numer karty d\x92u\xA7szy ni\xA7 29 znak\xA2w albo kwota).\n"
+    "W raporcie pomini\x91to paragony z kart\x86, kt\xA2rych nie mo\xA7na poprawnie odczyta\x8D\n"
+    "(b\x92\x91" "dna data lub godzina sprzeda\xA7y, numer karty d\x92u\xA7szy ni\xA7 29 znak\xA2w "
+    "albo zbyt du\xA7" "a kwota).\n"
     "Liczba pomini\x91tych paragon\xA2w: %d.\n"
     "Numery paragon\xA2w: %s%s.\n"
     "Pozosta\x92" "e paragony s\x86 w raporcie.";

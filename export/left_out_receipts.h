@@ -16,7 +16,7 @@ void NoteLeftOutReceipt(LeftOutReceipts* list, const char* documentNumber);
 
 // The box's text: how many were left out, the numbers of the first kLeftOutNamed, and how
 // many more in good Polish ("i 2 inne", "i 5 innych"), into text (kLeftOutTextSize bytes).
-inline constexpr int kLeftOutTextSize = 512;
+inline constexpr int kLeftOutTextSize = 640;
 void LeftOutReceiptsText(const LeftOutReceipts& list, char* text);
 
 // The box (title "Uwaga", style 1) when the list holds any receipt; nothing otherwise.

@@ -40,7 +40,7 @@ NOT_SHOWN = {
     # The report file.
     '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<Kronilog>\n<Dealer ID="%02ld">\n',
     # The message.
-    "Raport ze sklepu ", "Subject: Eksport Targomir-Kronilog\n", "MIME-Version: 1.0\n",
+    "Subject: Raport ze sklepu", "Subject: Eksport Targomir-Kronilog\n", "MIME-Version: 1.0\n",
     'Content-Type: multipart/mixed;\n boundary="%s"\n\nThis is a multi-part message in MIME format.\n',
     "Content-Type: text/plain; charset=UTF-8; format=flowed\nContent-Transfer-Encoding: 7bit\n\n",
     "\nRaport Kronilog - data wykonania:\n%s\n\n",

@@ -133,8 +133,9 @@ TEST_F(BadInput, UnreadableCardReceiptsAreLeftOutAndNamedInOneBox) {
   const std::size_t all = ElementValues(Report("clean"), "Transaction").size();
   ASSERT_GT(all, 0u);
   const std::string leftOutOne =
-      "W raporcie pomini\u0119to paragony z kart\u0105, kt\u00f3rych zapisu nie da si\u0119 odczyta\u0107\n"
-      "(data lub godzina sprzeda\u017cy, numer karty d\u0142u\u017cszy ni\u017c 29 znak\u00f3w albo kwota).\n"
+      "W raporcie pomini\u0119to paragony z kart\u0105, kt\u00f3rych nie mo\u017cna poprawnie odczyta\u0107\n"
+      "(b\u0142\u0119dna data lub godzina sprzeda\u017cy, numer karty d\u0142u\u017cszy ni\u017c 29 znak\u00f3w "
+      "albo zbyt du\u017ca kwota).\n"
       "Liczba pomini\u0119tych paragon\u00f3w: 1.\n"
       "Numery paragon\u00f3w: PROBE.\n"
       "Pozosta\u0142e paragony s\u0105 w raporcie.";
