@@ -59,7 +59,7 @@ TEST_F(SessionsAtOnce, MenuExportsBesideWritersEachKeepTheirOwn) {
   for (const auto& report : fs::directory_iterator("RAP_KART")) reports.push_back(report.path().filename().string());
   EXPECT_EQ(reports.size(), 4u);
   for (const std::string& name : reports) {
-    EXPECT_EQ(Count(logs, "plik=" + name + " wynik=wyslany"), 1) << name;
+    EXPECT_EQ(Count(logs, "plik=" + name + " wynik=przekazany"), 1) << name;
     EXPECT_EQ(Count(mails, "filename=\"" + name + "\""), 1) << name;
   }
   const std::string settings = ReadAll("Kronilog.ini");
