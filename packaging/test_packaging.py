@@ -254,7 +254,7 @@ class Guide(unittest.TestCase):
         for folder in ("entry", "binding", "settings", "export", "mail", "docs"):
             (root / folder).mkdir()
         (root / "CMakeLists.txt").write_text("project(kronilog VERSION 1.2.3 LANGUAGES C CXX)\n")
-        (root / "frame" / "entry_points.cpp").write_bytes(b"constexpr std::uint16_t kMenuCode = 0x400C;\n")
+        (root / "entry" / "entry_points.cpp").write_bytes(b"constexpr std::uint16_t kMenuCode = 0x400C;\n")
         (root / "export" / "export_log.cpp").write_bytes(log_source)
         (root / "export" / "texts.cpp").write_bytes(source)
         (root / "docs" / "INSTRUKCJA.md").write_text(opening + guide + log_chapter, encoding="utf-8")
