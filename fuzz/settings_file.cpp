@@ -40,7 +40,8 @@ std::map<std::string, std::pair<int, std::string>> ReadEveryKey() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool bound = (fuzz::BindToEmulator(fuzz::QuietOptions()), true);
   (void)bound;
-  fuzz::WriteFile(kSettingsFile, std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view content(reinterpret_cast<const char*>(data), size);
+  fuzz::WriteFile(kSettingsFile, content);
 
   ReportSettings report;
   ReadReportSettings(&report);
@@ -59,11 +60,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckText(lastExport, sizeof lastExport, kLastExportDateKey.key);
   }
 
-  // One write changes its own key and no other.
+  // One write changes its own key and no other; a file the host refused is never written.
   auto before = ReadEveryKey();
   const char* section = kSectionBookkeeping;
   const char* key = kLastExportDateKey.key;
-  if (host::WriteSettingText(kSettingsFile, section, key, "14.03.26") != host::kIniOk) {
+  const int result = host::WriteSettingText(kSettingsFile, section, key, "14.03.26");
+  if (host::SettingsFileRefusal()) {
+    if (result == host::kIniOk || fuzz::ReadFile(kSettingsFile) != content) {
+      std::fprintf(stderr, "a refused settings file was written\n");
+      std::abort();
+    }
+    fuzz::CheckNothingLeft("settings");
+    // The host refuses the file for the rest of its session: the next input starts a new one.
+    fuzz::BindToEmulator(fuzz::QuietOptions());
+    return 0;
+  }
+  if (result != host::kIniOk) {
     std::fprintf(stderr, "a plain write was refused\n");
     std::abort();
   }

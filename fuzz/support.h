@@ -33,4 +33,7 @@ std::string Text(const std::uint8_t* data, std::size_t size, std::size_t limit);
 // Writes a whole file; aborts when it cannot.
 void WriteFile(const std::string& path, std::string_view content);
 
+// A whole file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 }  // namespace fuzz
